@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures and builds everything into build/ (or $CORVANTA_BUILD_DIR).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${CORVANTA_BUILD_DIR:-$root/build}
+"$root/scripts/deps.sh"
+gen=()
+[ -f "$build/CMakeCache.txt" ] || gen=(-G Ninja)
+cmake -S "$root" -B "$build" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)"

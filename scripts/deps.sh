@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Corvanta builds and tests with. Safe to run again: it only
+# calls apt-get when something is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  qtbase5-dev qtwebengine5-dev libqt5webengine5 qtwebengine5-dev-tools
+  libsnmp-dev libcpp-httplib-dev libsmbclient-dev
+  xvfb xauth
+  # peers of the test LAN (network tests)
+  snmpd snmp samba smbclient iputils-ping iproute2 procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "JsValue.h"
+
+class QWidget;
+
+namespace webhost {
+
+// A native function bound by name on a view. It runs on the UI thread, receives the page's
+// arguments and the parameter given at binding, and answers one value.
+using NativeFunction = std::function<JsValue(const JsCall& call, void* boundParam)>;
+
+// What a view tells its window. Each handler may be left empty.
+struct ViewEvents {
+    std::function<void(const QString& title)> titleChanged;
+    std::function<void(const QString& url)> urlChanged;
+    // Answers whether the navigation may go on.
+    std::function<bool(const QString& url)> navigation;
+    std::function<void()> loadingFinished;
+    // A download the engine would start; it is always refused in the engine.
+    std::function<void(const QString& url)> download;
+    // The page asked to close its window; answers whether that is allowed.
+    std::function<bool()> windowClosing;
+};
+
+// One web view: a page, its bound native functions and the page functions native code calls.
+// UI thread only.
+class WebView {
+public:
+    virtual ~WebView() = default;
+
+    virtual QWidget* widget() = 0;
+
+    // Bound functions are visible to every document loaded after binding. The declared count
+    // is informational: a function reads whatever positions it needs.
+    virtual void bindFunction(const QByteArray& name, NativeFunction function, void* boundParam,
+                              int declaredCount) = 0;
+
+    virtual void loadUrl(const QString& url) = 0;
+    virtual void runScript(const QString& script) = 0;
+    // Calls the page's global function `name` and answers its result; undefined when the page
+    // has no such function. Calls run in the order they are made.
+    virtual JsValue callGlobal(const QByteArray& name, const QList<JsValue>& args) = 0;
+    // The same without waiting for the result.
+    virtual void postGlobal(const QByteArray& name, const QList<JsValue>& args) = 0;
+    // Defines (or replaces) a global value of the current page.
+    virtual void setGlobal(const QByteArray& name, const JsValue& value) = 0;
+
+    virtual void setEvents(ViewEvents events) = 0;
+    virtual void setZoomFactor(double factor) = 0;
+    virtual void setTransparent(bool transparent) = 0;
+    virtual void setLocalStoragePath(const QString& path) = 0;
+    virtual void setCookieJarPath(const QString& path) = 0;
+    virtual void showDevTools(const QString& inspectorPath) = 0;
+
+    virtual void goBack() = 0;
+    virtual void goForward() = 0;
+    virtual bool canGoBack() const = 0;
+    virtual bool canGoForward() const = 0;
+    virtual QString url() const = 0;
+    virtual QString title() const = 0;
+    virtual QString cookies() const = 0;
+};
+
+// The engine behind the views. load() starts it once per process; createView() gives a child
+// view of `parent` at the given place and pixel size.
+class WebEngine {
+public:
+    // Answers false (and why in *error) when the engine cannot start in this process.
+    static bool load(const QString& programFolder, QString* error);
+    static bool isLoaded();
+    static std::unique_ptr<WebView> createView(QWidget* parent, int x, int y, int width,
+                                               int height);
+};
+
+}  // namespace webhost
