@@ -56,9 +56,8 @@ public:
     // ShellExecuteExW with the given verb ("open", "runas", ...). "runas" asks the user for
     // consent: kCancelled when declined. `process` is set when a process was started.
     virtual win32::Error shellExecute(const std::wstring& verb, const std::wstring& file,
-                                      const std::wstring& parameters,
-                                      const std::wstring& directory, ShowMode show,
-                                      std::unique_ptr<Process>* process) = 0;
+                                      const std::wstring& parameters, const std::wstring& directory,
+                                      ShowMode show, std::unique_ptr<Process>* process) = 0;
     virtual win32::Error list(std::vector<ProcessEntry>& processes) = 0;
 
     virtual std::uint32_t currentProcessId() const = 0;
@@ -76,5 +75,8 @@ public:
 std::vector<std::wstring> splitCommandLine(const std::wstring& commandLine);
 // The inverse: quotes an argument so that splitCommandLine gives it back unchanged.
 std::wstring quoteArgument(const std::wstring& argument);
+// The text after the program name (read by the program-name rule), as the program receives it:
+// what ShellExecuteW takes as parameters for that program.
+std::wstring commandLineArguments(const std::wstring& commandLine);
 
 }  // namespace platform

@@ -72,8 +72,9 @@ public:
     virtual win32::Error deleteTree(RegistryRoot root, const std::wstring& path) = 0;
 };
 
-// Typed helpers over the byte-level calls; they open, read or write, and close.
-namespace registry {
+// Typed helpers over the byte-level calls; they open, read or write, and close. (Named reg, not
+// registry: a namespace cannot share its name with the accessor platform::registry().)
+namespace reg {
 
 win32::Error readString(Registry& registry, RegistryRoot root, const std::wstring& path,
                         const std::wstring& name, std::wstring& value,
@@ -93,6 +94,6 @@ std::vector<std::uint8_t> encodeMultiString(const std::vector<std::wstring>& val
 std::wstring decodeString(const std::uint8_t* data, std::uint32_t size);
 std::vector<std::wstring> decodeMultiString(const std::uint8_t* data, std::uint32_t size);
 
-}  // namespace registry
+}  // namespace reg
 
 }  // namespace platform

@@ -72,6 +72,13 @@ class WebEngine {
 public:
     // Answers false (and why in *error) when the engine cannot start in this process.
     static bool load(const QString& programFolder, QString* error);
+    // The same, and requests for `servedHost` (the configured host, e.g. "http://ui.local")
+    // are answered from <programFolder>/html by the local page server. The engine reads its
+    // host mapping once, so the host must be known here, before the first view exists.
+    static bool load(const QString& programFolder, const QString& servedHost, QString* error);
+    // Called once when the engine's first page process ends before any page finished loading:
+    // the engine started but cannot show pages (for instance its helper program fails).
+    static void setStartFailureHandler(std::function<void(const QString& reason)> handler);
     static bool isLoaded();
     static std::unique_ptr<WebView> createView(QWidget* parent, int x, int y, int width,
                                                int height);

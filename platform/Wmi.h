@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// COM result codes; negative values are failures.
+using HResult = std::int32_t;
+constexpr HResult kSOk = 0;
+constexpr HResult kSFalse = 1;
+constexpr HResult kENotImpl = static_cast<HResult>(0x80004001);
+constexpr HResult kEFail = static_cast<HResult>(0x80004005);
+constexpr HResult kWbemENotFound = static_cast<HResult>(0x80041002);
+constexpr HResult kWbemEInvalidClass = static_cast<HResult>(0x80041010);
+constexpr HResult kWbemEInvalidQuery = static_cast<HResult>(0x80041017);
+constexpr HResult kRpcEServerUnavailable = static_cast<HResult>(0x800706BA);
+inline bool failed(HResult result) {
+    return result < 0;
+}
+
+// One property value as WMI's VARIANT carries it. Only the types the product reads are told
+// apart: text (VT_BSTR), 32-bit integer (VT_I4), nothing (VT_NULL/VT_EMPTY), anything else.
+struct WmiValue {
+    enum class Type { Null, String, Int32, Other };
+    Type type = Type::Null;
+    std::wstring text;
+    std::int32_t number = 0;
+
+    static WmiValue string(std::wstring value) { return {Type::String, std::move(value), 0}; }
+    static WmiValue int32(std::int32_t value) { return {Type::Int32, std::wstring(), value}; }
+};
+
+// One object of a query's result.
+class WmiObject {
+public:
+    virtual ~WmiObject() = default;
+    // IWbemClassObject::Get: kWbemENotFound for a property the class does not have.
+    virtual HResult get(const std::wstring& property, WmiValue& value) const = 0;
+};
+
+// The objects of one query, fetched one at a time (IEnumWbemClassObject::Next).
+class WmiEnumerator {
+public:
+    virtual ~WmiEnumerator() = default;
+    // kSOk with an object, kSFalse when there are no more, a failure otherwise.
+    virtual HResult next(std::unique_ptr<WmiObject>& object) = 0;
+};
+
+// A connection to one WMI namespace on this PC.
+class WmiService {
+public:
+    virtual ~WmiService() = default;
+    // IWbemServices::ExecQuery with language "WQL".
+    virtual HResult execQuery(const std::wstring& wql, std::unique_ptr<WmiEnumerator>& result) = 0;
+};
+
+// The steps of reaching WMI, each of which can fail on a real PC: COM for this thread, the
+// locator, the namespace, the proxy blanket.
+class Wmi {
+public:
+    virtual ~Wmi() = default;
+
+    // CoInitializeEx(COINIT_APARTMENTTHREADED) for the calling thread; uninitializeCom undoes it.
+    virtual HResult initializeCom() = 0;
+    virtual void uninitializeCom() = 0;
+    // CoCreateInstance(CLSID_WbemLocator) then IWbemLocator::ConnectServer, then
+    // CoSetProxyBlanket; `stage` tells which step failed (0 locator, 1 connect, 2 blanket).
+    virtual HResult connect(const std::wstring& wmiNamespace, std::unique_ptr<WmiService>& service,
+                            int& stage) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,72 @@
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "TestRunner.h"
+#include "process/FileHelpers.h"
+
+class FileHelpersTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listDirMatchesAsFindFirstFile_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("star") << "*" << QStringList{".", "..", "a.txt", "B.TXT", "readme", "x.log"};
+        QTest::newRow("star dot star")
+            << "*.*" << QStringList{".", "..", "a.txt", "B.TXT", "readme", "x.log"};
+        QTest::newRow("extension, any case") << "*.txt" << QStringList{"a.txt", "B.TXT"};
+        QTest::newRow("question mark") << "?.log" << QStringList{"x.log"};
+        QTest::newRow("prefix") << "READ*" << QStringList{"readme"};
+        QTest::newRow("exact name") << "readme" << QStringList{"readme"};
+        QTest::newRow("star in the middle") << "a*t" << QStringList{"a.txt"};
+        QTest::newRow("no match") << "*.doc" << QStringList{};
+        QTest::newRow("empty pattern") << "" << QStringList{};
+    }
+    void listDirMatchesAsFindFirstFile() {
+        QFETCH(QString, pattern);
+        QFETCH(QStringList, names);
+        QTemporaryDir dir;
+        for (const char* name : {"a.txt", "B.TXT", "readme", "x.log"}) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(process::listDir(dir.path(), pattern), names);
+    }
+
+    void listDirOfMissingFolderIsEmpty() {
+        QVERIFY(process::listDir(QStringLiteral("/no/such/corvanta/folder"), "*").isEmpty());
+    }
+
+    void writtenBytesReadBack() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("f\u00E9.txt"));
+        const QByteArray text("line 1\r\n\xC3\xA9t\xC3\xA9\n\0end", 20);
+        QVERIFY(process::writeTextToFile(path, text));
+        QVERIFY(process::pathFileExists(path));
+        QCOMPARE(process::readTextFile(path), text);
+        QVERIFY(process::writeTextToFile(path, "short"));
+        QCOMPARE(process::readTextFile(path), QByteArray("short"));
+        QVERIFY(!process::writeTextToFile(dir.filePath(QStringLiteral("missing/x.txt")), "x"));
+        QCOMPARE(process::readTextFile(dir.filePath(QStringLiteral("missing.txt"))), QByteArray());
+    }
+
+    void runningProcessIsFoundByExeName() {
+        QProcess sleeper;
+        sleeper.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        QVERIFY(sleeper.waitForStarted());
+        QVERIFY(process::isProcessRunning(QStringLiteral("SLEEP.exe")));
+        sleeper.kill();
+        sleeper.waitForFinished();
+        QVERIFY(!process::isProcessRunning(QStringLiteral("corvanta-no-such-program.exe")));
+    }
+
+    void selectingAMissingFileFails() {
+        QVERIFY(!process::openDirAndSelectFile(QStringLiteral("/no/such/corvanta/file.txt")));
+    }
+};
+
+namespace {
+const TestRegistration registration([]() -> QObject* { return new FileHelpersTest; });
+}
+#include "FileHelpersTest.moc"

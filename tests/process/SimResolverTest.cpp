@@ -1,0 +1,143 @@
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "TestRunner.h"
+#include "platform/sim/SimCommandResolver.h"
+
+using platform::sim::CommandKind;
+Q_DECLARE_METATYPE(CommandKind)
+
+namespace {
+
+// "C:\a\b" lives at "/machine/drive_c/a/b" in this test's mapping.
+platform::sim::SimProcessesConfig testConfig() {
+    platform::sim::SimProcessesConfig config;
+    config.programFolder = L"/opt/corvanta";
+    config.hostPath = [](const std::wstring& path) {
+        std::wstring host = L"/machine/drive_c" + path.substr(2);
+        for (wchar_t& c : host) {
+            c = c == L'\\' ? L'/' : c;
+        }
+        return host;
+    };
+    return config;
+}
+
+QStringList toQt(const std::vector<std::string>& argv) {
+    QStringList list;
+    for (const std::string& argument : argv) {
+        list.append(QString::fromStdString(argument));
+    }
+    return list;
+}
+
+}  // namespace
+
+class SimResolverTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void resolves_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<CommandKind>("kind");
+        QTest::addColumn<QStringList>("argv");
+        const QString sim = QStringLiteral("/opt/corvanta/corvanta-sim");
+        QTest::newRow("own program by Windows path")
+            << R"("C:\Program Files\Corvanta\Kestrune.exe" 3)" << CommandKind::OwnProgram
+            << QStringList{"/opt/corvanta/kestrune", "3"};
+        QTest::newRow("own program in the program folder")
+            << R"(/opt/corvanta\KESTRUNE.EXE 1)" << CommandKind::OwnProgram
+            << QStringList{"/opt/corvanta/kestrune", "1"};
+        QTest::newRow("crash reporter")
+            << "dumper.exe 12 34 00FF 8.1.0.0 empty printer" << CommandKind::OwnProgram
+            << QStringList{
+                   "/opt/corvanta/dumper", "12", "34", "00FF", "8.1.0.0", "empty", "printer"};
+        QTest::newRow("own name without .exe is the host's")
+            << "kestrune 1" << CommandKind::Host << QStringList{"kestrune", "1"};
+        QTest::newRow("cmd /c") << "cmd /c echo hi" << CommandKind::Shell
+                                << QStringList{"/bin/sh", "-c", "echo hi"};
+        QTest::newRow("cmd.exe by path, other switches")
+            << R"(C:\Windows\System32\cmd.exe /q /C dir "x y")" << CommandKind::Shell
+            << QStringList{"/bin/sh", "-c", R"(dir "x y")"};
+        QTest::newRow("Windows program through cmd")
+            << R"(cmd /c fontview C:\Windows\Fonts\ocrb.ttf)" << CommandKind::SimProgram
+            << QStringList{sim, "program", "fontview", R"(C:\Windows\Fonts\ocrb.ttf)"};
+        QTest::newRow("rundll32") << R"(rundll32 printui.dll,PrintUIEntry /y /n "HP LaserJet")"
+                                  << CommandKind::SimProgram
+                                  << QStringList{
+                                         sim,  "program", "rundll32",   "printui.dll,PrintUIEntry",
+                                         "/y", "/n",      "HP LaserJet"};
+        QTest::newRow("mmc by path, upper case")
+            << R"(C:\Windows\System32\MMC.EXE printmanagement.msc)" << CommandKind::SimProgram
+            << QStringList{sim, "program", "mmc", "printmanagement.msc"};
+        QTest::newRow("powershell")
+            << R"(PowerShell.exe -Command "Enable-WindowsOptionalFeature -Online")"
+            << CommandKind::SimProgram
+            << QStringList{sim, "program", "powershell", "-Command",
+                           "Enable-WindowsOptionalFeature -Online"};
+        QTest::newRow("shutdown never reaches the host")
+            << "/sbin/shutdown -r now" << CommandKind::SimProgram
+            << QStringList{sim, "program", "shutdown", "-r", "now"};
+        QTest::newRow("program under a drive letter")
+            << R"("C:\Tools\setup.exe" /S)" << CommandKind::WindowsPath
+            << QStringList{"/machine/drive_c/Tools/setup.exe", "/S"};
+        QTest::newRow("host command")
+            << R"(ls -l "/tmp/a b")" << CommandKind::Host << QStringList{"ls", "-l", "/tmp/a b"};
+        QTest::newRow("empty") << "" << CommandKind::Host << QStringList{};
+    }
+    void resolves() {
+        QFETCH(QString, line);
+        QFETCH(CommandKind, kind);
+        QFETCH(QStringList, argv);
+        const auto resolved = platform::sim::resolveCommandLine(line.toStdWString(), testConfig());
+        QCOMPARE(toQt(resolved.argv), argv);
+        if (!argv.isEmpty()) {
+            QCOMPARE(resolved.kind, kind);
+        }
+    }
+
+    void declinedElevationStartsNothing() {
+        auto config = testConfig();
+        config.consentGiven = false;
+        auto processes = platform::sim::makeSimProcesses(config);
+        QTemporaryDir dir;
+        const QString marker = dir.filePath(QStringLiteral("ran"));
+        std::unique_ptr<platform::Process> started;
+        const auto error = processes->shellExecute(
+            L"runas", L"sh", QStringLiteral("-c \"touch '%1'\"").arg(marker).toStdWString(), {},
+            platform::ShowMode::Normal, &started);
+        QCOMPARE(error, platform::win32::kCancelled);
+        QVERIFY(!started);
+        QVERIFY(!QFile::exists(marker));
+    }
+
+    void acceptedElevationStartsTheProgram() {
+        auto processes = platform::sim::makeSimProcesses(testConfig());
+        std::unique_ptr<platform::Process> started;
+        QCOMPARE(processes->shellExecute(L"RunAs", L"sh", L"-c \"exit 7\"", {},
+                                         platform::ShowMode::Normal, &started),
+                 0u);
+        QVERIFY(started);
+        QVERIFY(started->wait(-1));
+        QCOMPARE(started->exitCode(), 7u);
+    }
+
+    void openingAFolderSucceedsWithoutAProcess() {
+        auto processes = platform::sim::makeSimProcesses(testConfig());
+        QTemporaryDir dir;
+        std::unique_ptr<platform::Process> started;
+        QCOMPARE(processes->shellExecute(L"open", dir.path().toStdWString(), {}, {},
+                                         platform::ShowMode::Normal, &started),
+                 0u);
+        QVERIFY(!started);
+        QCOMPARE(processes->shellExecute(L"open", L"/no/such/corvanta/file", {}, {},
+                                         platform::ShowMode::Normal, &started),
+                 platform::win32::kFileNotFound);
+    }
+};
+
+namespace {
+const TestRegistration registration([]() -> QObject* { return new SimResolverTest; });
+}
+#include "SimResolverTest.moc"

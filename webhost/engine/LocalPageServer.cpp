@@ -1,0 +1,173 @@
+#include "LocalPageServer.h"
+
+#include <httplib.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QMimeDatabase>
+#include <QRegularExpression>
+#include <chrono>
+#include <thread>
+
+namespace webhost {
+
+Q_LOGGING_CATEGORY(lcPageServer, "corvanta.webhost.pageserver")
+
+namespace {
+
+constexpr const char* kLoopbackAddress = "127.0.0.1";
+constexpr const char* kHtmlFolder = "html";
+constexpr int kStartWaitMs = 1000;
+
+// One HTTP listener on its own thread; stopping joins the thread.
+class Listener {
+public:
+    httplib::Server server;
+
+    bool bindAnyPort() {
+        m_port = server.bind_to_any_port(kLoopbackAddress);
+        return m_port > 0;
+    }
+    bool bindPort(int port) {
+        m_port = server.bind_to_port(kLoopbackAddress, port) ? port : -1;
+        return m_port > 0;
+    }
+    // Returns once the listener accepts, so that an immediate stop() cannot be missed by a
+    // thread that has not started listening yet.
+    void run() {
+        m_thread = std::thread([this] { server.listen_after_bind(); });
+        for (int waited = 0; !server.is_running() && waited < kStartWaitMs; ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    int port() const { return m_port; }
+
+    ~Listener() {
+        server.stop();
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+
+private:
+    std::thread m_thread;
+    int m_port = -1;
+};
+
+// A path that names something by itself on some system is never joined to a folder: absolute
+// Unix paths, drive letters, backslashes (a separator on Windows) and NUL bytes.
+bool isForeignPath(const QString& relative) {
+    static const QRegularExpression driveLetter(QStringLiteral("^[A-Za-z]:"));
+    return relative.startsWith('/') || relative.contains('\\') || relative.contains(QChar(0)) ||
+           driveLetter.match(relative).hasMatch();
+}
+
+bool isInside(const QString& canonicalPath, const QString& canonicalRoot) {
+    return canonicalPath.startsWith(canonicalRoot + '/');
+}
+
+QString mimeTypeFor(const QString& path) {
+    static const QMimeDatabase database;
+    return database.mimeTypeForFile(path, QMimeDatabase::MatchExtension).name();
+}
+
+void answerFile(const QString& folder, const httplib::Request& request,
+                httplib::Response& response) {
+    const QString path = LocalPageServer::resolve(folder, QString::fromUtf8(request.path.c_str()));
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        qCDebug(lcPageServer) << "not served:" << request.path.c_str();
+        response.status = 404;
+        return;
+    }
+    const QByteArray content = file.readAll();
+    response.set_content(content.constData(), static_cast<size_t>(content.size()),
+                         mimeTypeFor(path).toStdString().c_str());
+}
+
+}  // namespace
+
+struct LocalPageServer::Listeners {
+    Listener pages;
+    std::unique_ptr<Listener> test;
+};
+
+LocalPageServer::LocalPageServer() = default;
+LocalPageServer::~LocalPageServer() = default;
+
+LocalPageServer& LocalPageServer::instance() {
+    static LocalPageServer server;
+    return server;
+}
+
+bool LocalPageServer::start(const QString& programFolder, QString* error) {
+    if (m_listeners) {
+        return true;
+    }
+    auto listeners = std::make_unique<Listeners>();
+    const QString folder = QDir(programFolder).absolutePath();
+    listeners->pages.server.Get(".*", [folder](const auto& request, auto& response) {
+        answerFile(folder, request, response);
+    });
+    if (!listeners->pages.bindAnyPort()) {
+        if (error) {
+            *error = QStringLiteral("the local page server cannot listen on %1")
+                         .arg(QLatin1String(kLoopbackAddress));
+        }
+        return false;
+    }
+    listeners->pages.run();
+
+    listeners->test = std::make_unique<Listener>();
+    listeners->test->server.Get(
+        ".*", [](const auto&, auto& response) { response.set_content(kTestBody, kTestMimeType); });
+    if (listeners->test->bindPort(kTestPort)) {
+        listeners->test->run();
+    } else {
+        qCWarning(lcPageServer) << "test address port" << kTestPort << "is in use; not answered";
+        listeners->test.reset();
+    }
+    m_programFolder = folder;
+    m_listeners = std::move(listeners);
+    qCDebug(lcPageServer) << "serving" << folder << "on port" << port();
+    return true;
+}
+
+void LocalPageServer::stop() {
+    m_listeners.reset();
+}
+
+bool LocalPageServer::isRunning() const {
+    return m_listeners != nullptr;
+}
+
+int LocalPageServer::port() const {
+    return m_listeners ? m_listeners->pages.port() : -1;
+}
+
+QString LocalPageServer::programFolder() const {
+    return m_programFolder;
+}
+
+// The relative path is tried under html/ and then under html/.. (the program folder). Both
+// candidates are resolved to their real location (".." segments and symbolic links followed)
+// and must still lie inside the program folder, so no request reads anything outside it.
+QString LocalPageServer::resolve(const QString& programFolder, const QString& requestPath) {
+    const QString relative = requestPath.startsWith('/') ? requestPath.mid(1) : requestPath;
+    const QString root = QFileInfo(programFolder).canonicalFilePath();
+    if (relative.isEmpty() || root.isEmpty() || isForeignPath(relative)) {
+        return QString();
+    }
+    const QString html = root + '/' + kHtmlFolder + '/';
+    for (const QString& candidate : {html + relative, html + QStringLiteral("../") + relative}) {
+        const QFileInfo info(candidate);
+        if (info.isFile() && isInside(info.canonicalFilePath(), root)) {
+            return info.canonicalFilePath();
+        }
+    }
+    return QString();
+}
+
+}  // namespace webhost
