@@ -5,8 +5,10 @@
 namespace platform {
 
 class FileSystem;
+class Wmi;
 class Processes;
 class Registry;
+class Spooler;
 class SystemInfo;
 
 // The facilities of the operating system this build runs on. Exactly one backend provides them
@@ -16,6 +18,8 @@ Registry& registry();
 SystemInfo& systemInfo();
 Processes& processes();
 FileSystem& fileSystem();
+Spooler& spooler();
+Wmi& wmi();
 
 // Empty when the backend is ready, else a one-line reason naming the file at fault.
 std::wstring startupError();

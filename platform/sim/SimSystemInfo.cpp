@@ -1,0 +1,15 @@
+#include "SimSystemInfo.h"
+
+#include "KnownFolders.h"
+
+namespace platform::sim {
+
+std::wstring SimSystemInfo::tempFolder() const {
+    return tempFolderPath(m_facts).toStdWString();
+}
+
+std::wstring SimSystemInfo::knownFolder(KnownFolder folder) const {
+    return knownFolderPath(m_facts, folder).toStdWString();
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,144 @@
+#include "StateStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QSaveFile>
+
+#include "JsonCheck.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace platform::sim {
+
+namespace {
+
+// An exclusive flock held for the object's life. flock locks belong to the open file
+// description, so two threads of one process exclude each other as two processes do.
+class FileLock {
+public:
+    explicit FileLock(const QString& path) {
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (m_fd < 0) {
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
+            return;
+        }
+        int result = 0;
+        do {
+            result = ::flock(m_fd, LOCK_EX);
+        } while (result != 0 && errno == EINTR);
+        if (result != 0) {
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
+        }
+    }
+    ~FileLock() {
+        if (m_fd >= 0) {
+            ::close(m_fd);  // closing the only descriptor releases the lock
+        }
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool isLocked() const { return m_fd >= 0 && m_error.isEmpty(); }
+    QString errorString() const { return m_error; }
+
+private:
+    int m_fd = -1;
+    QString m_error;
+};
+
+}  // namespace
+
+StateStore::StateStore(const QString& directory) : m_directory(directory) {}
+
+QString StateStore::documentPath(const QString& facility) const {
+    return QDir(m_directory).filePath(facility + QStringLiteral(".json"));
+}
+
+QString StateStore::lockPath(const QString& facility) const {
+    return QDir(m_directory).filePath(facility + QStringLiteral(".lock"));
+}
+
+bool StateStore::read(const QString& facility, QJsonObject& document, QString& error) const {
+    const QString path = documentPath(facility);
+    QFile file(path);
+    if (!file.exists()) {
+        document = QJsonObject();
+        return true;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read state file %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray text = file.readAll();
+    QJsonParseError parseError;
+    const QJsonDocument parsed = QJsonDocument::fromJson(text, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        error =
+            QStringLiteral("state file %1:%2 is corrupt: %3")
+                .arg(path, json::lineAndColumn(text, parseError.offset), parseError.errorString());
+        return false;
+    }
+    if (!parsed.isObject()) {
+        error = QStringLiteral("state file %1 is corrupt: it is not a JSON object").arg(path);
+        return false;
+    }
+    document = parsed.object();
+    return true;
+}
+
+bool StateStore::update(const QString& facility, const Mutation& mutate, QString& error) {
+    FileLock lock(lockPath(facility));
+    if (!lock.isLocked()) {
+        error = QStringLiteral("cannot lock %1: %2").arg(lockPath(facility), lock.errorString());
+        return false;
+    }
+    QJsonObject document;
+    if (!read(facility, document, error)) {
+        return false;
+    }
+    if (!mutate(document)) {
+        return true;
+    }
+    document.insert(QLatin1String(kChangeCountField), double(changeCount(document) + 1));
+    return writeDocument(facility, document, error);
+}
+
+bool StateStore::write(const QString& facility, const QJsonObject& document, QString& error) {
+    FileLock lock(lockPath(facility));
+    if (!lock.isLocked()) {
+        error = QStringLiteral("cannot lock %1: %2").arg(lockPath(facility), lock.errorString());
+        return false;
+    }
+    return writeDocument(facility, document, error);
+}
+
+// QSaveFile writes a temporary file beside the document, flushes it to disk and renames it over
+// the document: the rename is the single moment the new state appears.
+bool StateStore::writeDocument(const QString& facility, const QJsonObject& document,
+                               QString& error) {
+    const QString path = documentPath(facility);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = QStringLiteral("cannot write state file %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    file.write(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    if (!file.commit()) {
+        error = QStringLiteral("cannot write state file %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+quint64 StateStore::changeCount(const QJsonObject& document) {
+    return static_cast<quint64>(document.value(QLatin1String(kChangeCountField)).toDouble(0));
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,365 @@
+#include "PrintersProfileSection.h"
+
+#include <QJsonArray>
+
+#include <utility>
+
+#include "JobFiles.h"
+#include "SpoolerDocument.h"
+#include "platform/Spooler.h"
+#include "platform/sim/JsonCheck.h"
+
+namespace platform::sim::spooler {
+
+namespace {
+
+using FlagNames = std::initializer_list<std::pair<const char*, std::uint32_t>>;
+
+const FlagNames kAttributeNames = {
+    {"queued", spool::kAttributeQueued},         {"direct", spool::kAttributeDirect},
+    {"default", spool::kAttributeDefault},       {"shared", spool::kAttributeShared},
+    {"network", spool::kAttributeNetwork},       {"hidden", spool::kAttributeHidden},
+    {"local", spool::kAttributeLocal},           {"enableDevq", spool::kAttributeEnableDevq},
+    {"keepPrintedJobs", spool::kAttributeKeepPrintedJobs},
+    {"doCompleteFirst", spool::kAttributeDoCompleteFirst},
+    {"workOffline", spool::kAttributeWorkOffline}, {"enableBidi", spool::kAttributeEnableBidi},
+    {"rawOnly", spool::kAttributeRawOnly},       {"published", spool::kAttributePublished}};
+
+const FlagNames kStatusNames = {
+    {"paused", spool::kStatusPaused},
+    {"error", spool::kStatusError},
+    {"pendingDeletion", spool::kStatusPendingDeletion},
+    {"paperJam", spool::kStatusPaperJam},
+    {"paperOut", spool::kStatusPaperOut},
+    {"manualFeed", spool::kStatusManualFeed},
+    {"paperProblem", spool::kStatusPaperProblem},
+    {"offline", spool::kStatusOffline},
+    {"busy", spool::kStatusBusy},
+    {"printing", spool::kStatusPrinting},
+    {"outputBinFull", spool::kStatusOutputBinFull},
+    {"notAvailable", spool::kStatusNotAvailable},
+    {"tonerLow", spool::kStatusTonerLow},
+    {"noToner", spool::kStatusNoToner},
+    {"userIntervention", spool::kStatusUserIntervention},
+    {"doorOpen", spool::kStatusDoorOpen}};
+
+const FlagNames kDevModeFieldNames = {{"printQuality", spool::kDmPrintQuality},
+                                      {"color", spool::kDmColor},
+                                      {"duplex", spool::kDmDuplex},
+                                      {"yResolution", spool::kDmYResolution}};
+
+constexpr double kLargestWord = 4294967295.0;
+constexpr int kLargestShort = 32767;
+
+bool flagValue(const FlagNames& names, const QString& name, std::uint32_t& bit) {
+    for (const auto& [text, value] : names) {
+        if (name == QLatin1String(text)) {
+            bit = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+// A flag set given as a number or as a list of names; absent is 0.
+bool readFlags(const QJsonObject& object, const char* name, const FlagNames& names,
+               const QString& path, double& out, QString& error) {
+    const QString where = json::memberPath(path, QLatin1String(name));
+    const QJsonValue value = object.value(QLatin1String(name));
+    out = 0;
+    if (value.isUndefined()) {
+        return true;
+    }
+    if (value.isDouble()) {
+        quint64 number = 0;
+        if (!json::readUnsigned(object, QLatin1String(name), path, false, kLargestWord, number,
+                                error)) {
+            return false;
+        }
+        out = double(number);
+        return true;
+    }
+    if (!value.isArray()) {
+        error = QStringLiteral("%1: expected a number or a list of names").arg(where);
+        return false;
+    }
+    std::uint32_t flags = 0;
+    const QJsonArray list = value.toArray();
+    for (int i = 0; i < list.size(); ++i) {
+        std::uint32_t bit = 0;
+        if (!flagValue(names, list[i].toString(), bit)) {
+            error = QStringLiteral("%1: unknown name %2")
+                        .arg(json::indexPath(where, i), list[i].toString());
+            return false;
+        }
+        flags |= bit;
+    }
+    out = double(flags);
+    return true;
+}
+
+bool copyTexts(const QJsonObject& from, const QStringList& keys, const QString& path,
+               QJsonObject& to, QString& error) {
+    for (const QString& name : keys) {
+        QString text;
+        if (!json::readString(from, name, path, true, text, error)) {
+            return false;
+        }
+        if (from.contains(name)) {
+            to.insert(name, text);
+        }
+    }
+    return true;
+}
+
+bool copyNumbers(const QJsonObject& from, const QStringList& keys, double max, const QString& path,
+                 QJsonObject& to, QString& error) {
+    for (const QString& name : keys) {
+        quint64 number = 0;
+        if (!json::readUnsigned(from, name, path, true, max, number, error)) {
+            return false;
+        }
+        if (from.contains(name)) {
+            to.insert(name, double(number));
+        }
+    }
+    return true;
+}
+
+bool readDevMode(const QJsonValue& value, const QString& path, QJsonObject& out, QString& error) {
+    QJsonObject object;
+    double fields = 0;
+    if (!json::readObject(value, path, object, error) ||
+        !json::rejectUnknownFields(object,
+                                   {QLatin1String(key::kFields), QLatin1String(key::kPrintQuality),
+                                    QLatin1String(key::kYResolution), QLatin1String(key::kDuplex),
+                                    QLatin1String(key::kColor)},
+                                   path, error) ||
+        !readFlags(object, key::kFields, kDevModeFieldNames, path, fields, error) ||
+        !copyNumbers(object,
+                     {QLatin1String(key::kPrintQuality), QLatin1String(key::kYResolution),
+                      QLatin1String(key::kDuplex), QLatin1String(key::kColor)},
+                     kLargestShort, path, out, error)) {
+        return false;
+    }
+    out.insert(QLatin1String(key::kFields), fields);
+    return true;
+}
+
+bool readResolutions(const QJsonValue& value, const QString& path, QJsonArray& out,
+                     QString& error) {
+    if (value.isUndefined()) {
+        return true;
+    }
+    const QJsonArray pairs = value.toArray();
+    for (int i = 0; i < pairs.size(); ++i) {
+        const QJsonArray pair = pairs[i].toArray();
+        if (pair.size() != 2 || !pair[0].isDouble() || !pair[1].isDouble()) {
+            error = QStringLiteral("%1: expected [horizontal, vertical]")
+                        .arg(json::indexPath(path, i));
+            return false;
+        }
+        out.append(pair);
+    }
+    return true;
+}
+
+bool readCapabilities(const QJsonValue& value, const QString& path, QJsonObject& out,
+                      QString& error) {
+    QJsonObject object;
+    bool duplex = false;
+    bool color = false;
+    QJsonArray resolutions;
+    if (!json::readObject(value, path, object, error) ||
+        !json::rejectUnknownFields(object,
+                                   {QLatin1String(key::kResolutions), QLatin1String(key::kDuplex),
+                                    QLatin1String(key::kColor),
+                                    QLatin1String(key::kPagesPerMinute)},
+                                   path, error) ||
+        !json::readBool(object, QLatin1String(key::kDuplex), path, true, duplex, error) ||
+        !json::readBool(object, QLatin1String(key::kColor), path, true, color, error) ||
+        !readResolutions(object.value(QLatin1String(key::kResolutions)),
+                         json::memberPath(path, QLatin1String(key::kResolutions)), resolutions,
+                         error)) {
+        return false;
+    }
+    const QJsonValue ppm = object.value(QLatin1String(key::kPagesPerMinute));
+    if (!ppm.isUndefined() && !ppm.isDouble()) {
+        error = QStringLiteral("%1: expected a number")
+                    .arg(json::memberPath(path, QLatin1String(key::kPagesPerMinute)));
+        return false;
+    }
+    out = {{QLatin1String(key::kResolutions), resolutions},
+           {QLatin1String(key::kDuplex), duplex},
+           {QLatin1String(key::kColor), color},
+           {QLatin1String(key::kPagesPerMinute), ppm.toInt(0)}};
+    return true;
+}
+
+bool readJobs(const QJsonValue& value, const QString& path, int queueId, QJsonArray& jobs,
+              QString& error) {
+    const QJsonArray list = value.toArray();
+    for (int i = 0; i < list.size(); ++i) {
+        const QString where = json::indexPath(path, i);
+        QJsonObject object;
+        QJsonObject job;
+        if (!json::readObject(list[i], where, object, error) ||
+            !json::rejectUnknownFields(object,
+                                       {QStringLiteral("document"), QStringLiteral("user"),
+                                        QStringLiteral("machine"), QStringLiteral("pages"),
+                                        QStringLiteral("size"), QStringLiteral("status")},
+                                       where, error) ||
+            !copyTexts(object,
+                       {QStringLiteral("document"), QStringLiteral("user"),
+                        QStringLiteral("machine")},
+                       where, job, error) ||
+            !copyNumbers(object,
+                         {QStringLiteral("pages"), QStringLiteral("size"),
+                          QStringLiteral("status")},
+                         kLargestWord, where, job, error)) {
+            return false;
+        }
+        job.insert(QStringLiteral("queueId"), queueId);
+        jobs.append(job);
+    }
+    return true;
+}
+
+const QStringList& queueTextKeys() {
+    static const QStringList keys = {
+        QLatin1String(key::kName),      QLatin1String(key::kServer),
+        QLatin1String(key::kShareName), QLatin1String(key::kPort),
+        QLatin1String(key::kDriver),    QLatin1String(key::kComment),
+        QLatin1String(key::kLocation),  QLatin1String(key::kSepFile),
+        QLatin1String(key::kPrintProcessor), QLatin1String(key::kDataType),
+        QLatin1String(key::kParameters), QLatin1String(key::kAccess)};
+    return keys;
+}
+
+const QStringList& queueNumberKeys() {
+    static const QStringList keys = {
+        QLatin1String(key::kPriority), QLatin1String(key::kDefaultPriority),
+        QLatin1String(key::kStartTime), QLatin1String(key::kUntilTime),
+        QLatin1String(key::kAveragePpm)};
+    return keys;
+}
+
+bool readQueue(const QJsonValue& value, const QString& path, int id, QJsonObject& queue,
+               QJsonArray& jobs, QString& error) {
+    QJsonObject object;
+    QStringList known = queueTextKeys() + queueNumberKeys();
+    known << QLatin1String(key::kAttributes) << QLatin1String(key::kStatus)
+          << QLatin1String(key::kDevMode) << QLatin1String(key::kCapabilities)
+          << QStringLiteral("jobs");
+    double attributes = 0;
+    double status = 0;
+    QString name;
+    if (!json::readObject(value, path, object, error) ||
+        !json::rejectUnknownFields(object, known, path, error) ||
+        !json::readString(object, QLatin1String(key::kName), path, false, name, error) ||
+        !copyTexts(object, queueTextKeys(), path, queue, error) ||
+        !copyNumbers(object, queueNumberKeys(), kLargestWord, path, queue, error) ||
+        !readFlags(object, key::kAttributes, kAttributeNames, path, attributes, error) ||
+        !readFlags(object, key::kStatus, kStatusNames, path, status, error) ||
+        !readJobs(object.value(QStringLiteral("jobs")),
+                  json::memberPath(path, QStringLiteral("jobs")), id, jobs, error)) {
+        return false;
+    }
+    const QString access = queue.value(QLatin1String(key::kAccess)).toString(
+        QLatin1String(key::kAccessFull));
+    if (access != QLatin1String(key::kAccessFull) && access != QLatin1String(key::kAccessUseOnly)) {
+        error = QStringLiteral("%1: expected \"full\" or \"use\"")
+                    .arg(json::memberPath(path, QLatin1String(key::kAccess)));
+        return false;
+    }
+    if (object.contains(QLatin1String(key::kDevMode))) {
+        QJsonObject devMode;
+        if (!readDevMode(object.value(QLatin1String(key::kDevMode)),
+                         json::memberPath(path, QLatin1String(key::kDevMode)), devMode, error)) {
+            return false;
+        }
+        queue.insert(QLatin1String(key::kDevMode), devMode);
+    }
+    QJsonObject capabilities;
+    if (object.contains(QLatin1String(key::kCapabilities)) &&
+        !readCapabilities(object.value(QLatin1String(key::kCapabilities)),
+                          json::memberPath(path, QLatin1String(key::kCapabilities)),
+                          capabilities, error)) {
+        return false;
+    }
+    queue.insert(QLatin1String(key::kCapabilities), capabilities);
+    queue.insert(QLatin1String(key::kAttributes), attributes);
+    queue.insert(QLatin1String(key::kStatus), status);
+    queue.insert(QLatin1String(key::kId), id);
+    return true;
+}
+
+bool readDrivers(const QJsonValue& value, const QString& path, QJsonObject& drivers,
+                 QString& error) {
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QString where = json::memberPath(path, it.key());
+        QJsonObject driver;
+        quint64 attributes = 0;
+        if (!json::readObject(it.value(), where, driver, error) ||
+            !json::rejectUnknownFields(driver, {QLatin1String(key::kAttributes)}, where, error) ||
+            !json::readUnsigned(driver, QLatin1String(key::kAttributes), where, true,
+                                kLargestWord, attributes, error)) {
+            return false;
+        }
+        drivers.insert(it.key(), QJsonObject{{QLatin1String(key::kAttributes), double(attributes)}});
+    }
+    return true;
+}
+
+bool parsePrinters(const QJsonValue& section, const QString& path, QJsonObject& document,
+                   QString& error) {
+    QJsonObject object;
+    bool running = true;
+    QString defaultPrinter;
+    QJsonObject drivers;
+    if (!json::readObject(section, path, object, error) ||
+        !json::rejectUnknownFields(object,
+                                   {QLatin1String(key::kRunning), QStringLiteral("default"),
+                                    QLatin1String(key::kDrivers), QLatin1String(key::kQueues)},
+                                   path, error) ||
+        !json::readBool(object, QLatin1String(key::kRunning), path, true, running, error) ||
+        !json::readString(object, QStringLiteral("default"), path, true, defaultPrinter, error) ||
+        !readDrivers(object.value(QLatin1String(key::kDrivers)),
+                     json::memberPath(path, QLatin1String(key::kDrivers)), drivers, error)) {
+        return false;
+    }
+    QJsonArray queues;
+    QJsonArray jobs;
+    const QJsonArray list = object.value(QLatin1String(key::kQueues)).toArray();
+    const QString queuesPath = json::memberPath(path, QLatin1String(key::kQueues));
+    for (int i = 0; i < list.size(); ++i) {
+        QJsonObject queue;
+        if (!readQueue(list[i], json::indexPath(queuesPath, i), i + 1, queue, jobs, error)) {
+            return false;
+        }
+        queues.append(queue);
+    }
+    if (!defaultPrinter.isEmpty() && findQueueIndex(queues, defaultPrinter) < 0) {
+        error = QStringLiteral("%1: no queue named %2")
+                    .arg(json::memberPath(path, QStringLiteral("default")), defaultPrinter);
+        return false;
+    }
+    document.insert(QLatin1String(key::kRunning), running);
+    document.insert(QLatin1String(key::kDefaultPrinter), defaultPrinter);
+    document.insert(QLatin1String(key::kDrivers), drivers);
+    document.insert(QLatin1String(key::kQueues), queues);
+    document.insert(QLatin1String(key::kNextQueueId), list.size() + 1);
+    document.insert(QLatin1String(key::kNextJobId), 1);
+    document.insert(QLatin1String(key::kJobsToSpool), jobs);
+    document.insert(QLatin1String(key::kUiRequests), QJsonArray());
+    return true;
+}
+
+}  // namespace
+
+ProfileSection printersProfileSection() {
+    return {QStringLiteral("printers"), QLatin1String(kSpoolerFacility), false, parsePrinters};
+}
+
+}  // namespace platform::sim::spooler

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "platform/Spooler.h"
+
+namespace platform {
+class Registry;
+class FileSystem;
+}  // namespace platform
+
+namespace platform::sim {
+class Machine;
+}
+
+namespace platform::sim::spooler {
+
+// The simulated PC's print spooler. `machine` null gives a spooler that is not running (every
+// call answers 1722), for a machine that could not be opened.
+std::unique_ptr<Spooler> makeSimSpooler(Machine* machine, Registry& registry,
+                                        const FileSystem& fileSystem);
+
+// The host path of the spool folder: the registry's DefaultSpoolDirectory
+// (HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers), mapped into the machine's drives.
+QString spoolFolder(Registry& registry, const FileSystem& fileSystem);
+
+}  // namespace platform::sim::spooler

@@ -1,0 +1,365 @@
+#include "SpoolerEditor.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+
+#include <algorithm>
+
+#include "JobFiles.h"
+#include "SpoolerDocument.h"
+#include "platform/Spooler.h"
+#include "platform/sim/SimLogging.h"
+#include "platform/sim/StateStore.h"
+
+namespace platform::sim::spooler {
+
+namespace {
+
+constexpr std::uint32_t kNewQueueAttributes = spool::kAttributeQueued | spool::kAttributeLocal;
+constexpr std::uint32_t kConnectionAttributes = spool::kAttributeNetwork;
+constexpr const char* kConnectionDriver = "Microsoft PS Class Driver";
+constexpr const char* kConnectionPort = "";
+
+QJsonArray queuesOf(const QJsonObject& document) {
+    return document.value(QLatin1String(key::kQueues)).toArray();
+}
+
+int nextQueueId(QJsonObject& document) {
+    int largest = 0;
+    for (const QJsonValue& queue : queuesOf(document)) {
+        largest = std::max(largest, queue.toObject().value(QLatin1String(key::kId)).toInt());
+    }
+    const int counter = document.value(QLatin1String(key::kNextQueueId)).toInt(1);
+    const int id = std::max(counter, largest + 1);
+    document.insert(QLatin1String(key::kNextQueueId), id + 1);
+    return id;
+}
+
+std::uint32_t attributesOf(const QJsonObject& queue) {
+    return static_cast<std::uint32_t>(queue.value(QLatin1String(key::kAttributes)).toDouble());
+}
+
+QString nameOf(const QJsonObject& queue) {
+    return queue.value(QLatin1String(key::kName)).toString();
+}
+
+// A queue name Windows accepts: not empty, no backslash or comma, at most 220 characters.
+bool isValidQueueName(const QString& name) {
+    constexpr int kLongestName = 220;
+    return !name.isEmpty() && name.size() <= kLongestName && !name.contains(QLatin1Char('\\')) &&
+           !name.contains(QLatin1Char(','));
+}
+
+QString nowUtc() {
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODate).remove(QLatin1Char('Z'));
+}
+
+}  // namespace
+
+SpoolerEditor::SpoolerEditor(StateStore& store, QString spoolFolder)
+    : m_store(store), m_spoolFolder(std::move(spoolFolder)) {}
+
+win32::Error SpoolerEditor::update(const Mutation& mutation) {
+    win32::Error result = win32::kSuccess;
+    QString error;
+    const bool stored = m_store.update(
+        QLatin1String(kSpoolerFacility),
+        [&](QJsonObject& document) {
+            result = mutation(document);
+            return result == win32::kSuccess;
+        },
+        error);
+    if (!stored) {
+        m_detail = error;
+        qCWarning(lcSim).noquote() << error;
+        return win32::kInvalidData;
+    }
+    return result;
+}
+
+win32::Error SpoolerEditor::modifyByName(const QString& name,
+                                         const std::function<win32::Error(QJsonObject&)>& change) {
+    return update([&](QJsonObject& document) {
+        QJsonArray queues = queuesOf(document);
+        const int index = findQueueIndex(queues, name);
+        if (index < 0) {
+            m_detail = QStringLiteral("no queue named %1").arg(name);
+            return spool::kErrorInvalidPrinterName;
+        }
+        QJsonObject queue = queues[index].toObject();
+        const win32::Error error = change(queue);
+        if (error != win32::kSuccess) {
+            return error;
+        }
+        queues[index] = queue;
+        document.insert(QLatin1String(key::kQueues), queues);
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::modifyQueue(
+    int id, const std::function<win32::Error(QJsonObject&, const QJsonObject&)>& change) {
+    return update([&](QJsonObject& document) {
+        QJsonArray queues = queuesOf(document);
+        const int index = findQueueIndexById(queues, id);
+        if (index < 0) {
+            return spool::kErrorInvalidPrinterName;
+        }
+        QJsonObject queue = queues[index].toObject();
+        const QString oldName = nameOf(queue);
+        const win32::Error error = change(queue, document);
+        if (error != win32::kSuccess) {
+            return error;
+        }
+        const QString newName = nameOf(queue);
+        if (newName.compare(oldName, Qt::CaseInsensitive) != 0) {
+            if (!isValidQueueName(newName)) {
+                return spool::kErrorInvalidPrinterName;
+            }
+            if (findQueueIndex(queues, newName) >= 0) {
+                return spool::kErrorPrinterAlreadyExists;
+            }
+        }
+        if (document.value(QLatin1String(key::kDefaultPrinter)).toString() == oldName) {
+            document.insert(QLatin1String(key::kDefaultPrinter), newName);
+        }
+        queues[index] = queue;
+        document.insert(QLatin1String(key::kQueues), queues);
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::addQueue(QJsonObject queue) {
+    const QString name = nameOf(queue);
+    if (!isValidQueueName(name)) {
+        m_detail = QStringLiteral("invalid queue name \"%1\"").arg(name);
+        return spool::kErrorInvalidPrinterName;
+    }
+    if (!queue.contains(QLatin1String(key::kAttributes))) {
+        queue.insert(QLatin1String(key::kAttributes), double(kNewQueueAttributes));
+    }
+    return update([&](QJsonObject& document) {
+        QJsonArray queues = queuesOf(document);
+        if (findQueueIndex(queues, name) >= 0) {
+            m_detail = QStringLiteral("a queue named %1 exists already").arg(name);
+            return spool::kErrorPrinterAlreadyExists;
+        }
+        queue.insert(QLatin1String(key::kId), nextQueueId(document));
+        queues.append(queue);
+        document.insert(QLatin1String(key::kQueues), queues);
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::deleteQueueById(int id) {
+    return update([&](QJsonObject& document) {
+        QJsonArray queues = queuesOf(document);
+        const int index = findQueueIndexById(queues, id);
+        if (index < 0) {
+            return spool::kErrorInvalidPrinterName;
+        }
+        const QString name = nameOf(queues[index].toObject());
+        queues.removeAt(index);
+        document.insert(QLatin1String(key::kQueues), queues);
+        if (document.value(QLatin1String(key::kDefaultPrinter)).toString() == name) {
+            document.remove(QLatin1String(key::kDefaultPrinter));
+        }
+        removeJobFilesOfQueue(m_spoolFolder, id);
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::removeQueue(const QString& name) {
+    QJsonObject document;
+    QString error;
+    if (!m_store.read(QLatin1String(kSpoolerFacility), document, error)) {
+        m_detail = error;
+        return win32::kInvalidData;
+    }
+    const QJsonArray queues = queuesOf(document);
+    const int index = findQueueIndex(queues, name);
+    if (index < 0) {
+        m_detail = QStringLiteral("no queue named %1").arg(name);
+        return spool::kErrorInvalidPrinterName;
+    }
+    return deleteQueueById(queues[index].toObject().value(QLatin1String(key::kId)).toInt());
+}
+
+win32::Error SpoolerEditor::renameQueue(const QString& name, const QString& newName) {
+    QJsonObject document;
+    QString error;
+    if (!m_store.read(QLatin1String(kSpoolerFacility), document, error)) {
+        m_detail = error;
+        return win32::kInvalidData;
+    }
+    const QJsonArray queues = queuesOf(document);
+    const int index = findQueueIndex(queues, name);
+    if (index < 0) {
+        m_detail = QStringLiteral("no queue named %1").arg(name);
+        return spool::kErrorInvalidPrinterName;
+    }
+    const int id = queues[index].toObject().value(QLatin1String(key::kId)).toInt();
+    return modifyQueue(id, [&](QJsonObject& queue, const QJsonObject&) {
+        queue.insert(QLatin1String(key::kName), newName);
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::setStatus(const QString& name, std::uint32_t status) {
+    return modifyByName(name, [&](QJsonObject& queue) {
+        queue.insert(QLatin1String(key::kStatus), double(status));
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::changeStatus(const QString& name, std::uint32_t set,
+                                         std::uint32_t clear) {
+    return modifyByName(name, [&](QJsonObject& queue) {
+        const auto status =
+            static_cast<std::uint32_t>(queue.value(QLatin1String(key::kStatus)).toDouble());
+        queue.insert(QLatin1String(key::kStatus), double((status & ~clear) | set));
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::share(const QString& name, const QString& shareName) {
+    return modifyByName(name, [&](QJsonObject& queue) {
+        queue.insert(QLatin1String(key::kShareName), shareName.isEmpty() ? nameOf(queue) : shareName);
+        queue.insert(QLatin1String(key::kAttributes),
+                     double(attributesOf(queue) | spool::kAttributeShared));
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::unshare(const QString& name) {
+    return modifyByName(name, [&](QJsonObject& queue) {
+        queue.insert(QLatin1String(key::kAttributes),
+                     double(attributesOf(queue) & ~spool::kAttributeShared));
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::addJob(const QString& queueName, const JobRequest& request,
+                                   std::uint32_t* jobId) {
+    return update([&](QJsonObject& document) {
+        const QJsonArray queues = queuesOf(document);
+        const int index = findQueueIndex(queues, queueName);
+        if (index < 0) {
+            m_detail = QStringLiteral("no queue named %1").arg(queueName);
+            return spool::kErrorInvalidPrinterName;
+        }
+        SpoolJob job;
+        job.id = static_cast<std::uint32_t>(allocateCounter(document, key::kNextJobId));
+        job.queueId = queues[index].toObject().value(QLatin1String(key::kId)).toInt();
+        job.document = request.document;
+        job.user = request.user;
+        job.machine = request.machine;
+        job.submitted = nowUtc();
+        job.pages = request.pages;
+        job.size = request.size;
+        // The files are written under the document's lock, before the document changes, so a
+        // notification woken by the change finds the job.
+        if (!writeJobFiles(m_spoolFolder, job, m_detail)) {
+            return win32::kAccessDenied;
+        }
+        if (jobId != nullptr) {
+            *jobId = job.id;
+        }
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::setDefaultPrinter(const QString& name) {
+    return update([&](QJsonObject& document) {
+        const int index = findQueueIndex(queuesOf(document), name);
+        if (index < 0) {
+            return spool::kErrorInvalidPrinterName;
+        }
+        document.insert(QLatin1String(key::kDefaultPrinter),
+                        nameOf(queuesOf(document)[index].toObject()));
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::addConnection(const QString& server, const QString& queue,
+                                          const QString& comment) {
+    const QString name = server + QLatin1Char('\\') + queue;
+    return update([&](QJsonObject& document) {
+        QJsonArray queues = queuesOf(document);
+        if (findQueueIndex(queues, name) >= 0) {
+            return win32::kSuccess;  // connecting again to a connected queue changes nothing
+        }
+        QJsonObject connection{{QLatin1String(key::kName), name},
+                               {QLatin1String(key::kServer), server},
+                               {QLatin1String(key::kShareName), queue},
+                               {QLatin1String(key::kPort), QLatin1String(kConnectionPort)},
+                               {QLatin1String(key::kDriver), QLatin1String(kConnectionDriver)},
+                               {QLatin1String(key::kComment), comment},
+                               {QLatin1String(key::kAttributes), double(kConnectionAttributes)}};
+        connection.insert(QLatin1String(key::kId), nextQueueId(document));
+        queues.append(connection);
+        document.insert(QLatin1String(key::kQueues), queues);
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::removeConnection(const QString& name) {
+    return update([&](QJsonObject& document) {
+        QJsonArray queues = queuesOf(document);
+        const int index = findQueueIndex(queues, name);
+        if (index < 0 ||
+            queues[index].toObject().value(QLatin1String(key::kServer)).toString().isEmpty()) {
+            return spool::kErrorInvalidPrinterName;
+        }
+        queues.removeAt(index);
+        document.insert(QLatin1String(key::kQueues), queues);
+        if (document.value(QLatin1String(key::kDefaultPrinter)).toString().compare(
+                name, Qt::CaseInsensitive) == 0) {
+            document.remove(QLatin1String(key::kDefaultPrinter));
+        }
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::setRunning(bool running) {
+    return update([&](QJsonObject& document) {
+        document.insert(QLatin1String(key::kRunning), running);
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::recordUiRequest(const QString& program, const QStringList& arguments) {
+    return update([&](QJsonObject& document) {
+        QJsonArray requests = document.value(QLatin1String(key::kUiRequests)).toArray();
+        requests.append(QJsonObject{{QStringLiteral("program"), program},
+                                    {QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)}});
+        document.insert(QLatin1String(key::kUiRequests), requests);
+        return win32::kSuccess;
+    });
+}
+
+win32::Error SpoolerEditor::spoolProfileJobs() {
+    QJsonObject current;
+    QString error;
+    if (!m_store.read(QLatin1String(kSpoolerFacility), current, error) ||
+        !current.contains(QLatin1String(key::kJobsToSpool))) {
+        return win32::kSuccess;
+    }
+    return update([&](QJsonObject& document) {
+        const QJsonArray pending = document.value(QLatin1String(key::kJobsToSpool)).toArray();
+        for (const QJsonValue& value : pending) {
+            SpoolJob job = jobFromJson(value.toObject());
+            job.id = static_cast<std::uint32_t>(allocateCounter(document, key::kNextJobId));
+            if (job.submitted.isEmpty()) {
+                job.submitted = nowUtc();
+            }
+            if (!writeJobFiles(m_spoolFolder, job, m_detail)) {
+                return win32::kAccessDenied;
+            }
+        }
+        document.remove(QLatin1String(key::kJobsToSpool));
+        return win32::kSuccess;
+    });
+}
+
+}  // namespace platform::sim::spooler

@@ -1,0 +1,97 @@
+#include "SpoolerPrograms.h"
+
+#include "SimSpooler.h"
+#include "SpoolerEditor.h"
+#include "platform/sim/Machine.h"
+#include "platform/sim/SimRegistry.h"
+
+namespace platform::sim::spooler {
+
+namespace {
+
+constexpr const char* kPrintUiEntry = "printui.dll,PrintUIEntry";
+constexpr const char* kTestPageDocument = "Test Page";
+constexpr std::uint32_t kTestPageBytes = 18432;
+constexpr int kUnknownEntryExit = 1;
+
+SpoolerEditor editorFor(Machine& machine) {
+    SimRegistry registry(machine.store());
+    SpoolerEditor editor(machine.store(), spoolFolder(registry, machine.fileSystem()));
+    editor.spoolProfileJobs();
+    return editor;
+}
+
+// The queue named by /n: "/nName" (quotes already removed by the command line) or "/n Name".
+QString queueName(const QStringList& arguments) {
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
+        if (word.compare(QLatin1String("/n"), Qt::CaseInsensitive) == 0) {
+            return arguments.value(i + 1);
+        }
+        if (word.startsWith(QLatin1String("/n"), Qt::CaseInsensitive)) {
+            return word.mid(2);
+        }
+    }
+    return {};
+}
+
+bool hasOption(const QStringList& arguments, const char* option) {
+    return arguments.contains(QLatin1String(option), Qt::CaseInsensitive);
+}
+
+int printTestPage(const QStringList& arguments, Machine& machine, ProgramIo io) {
+    SpoolerEditor editor = editorFor(machine);
+    SpoolerEditor::JobRequest request;
+    request.document = QLatin1String(kTestPageDocument);
+    request.user = machine.system().userName;
+    request.machine = QStringLiteral("\\\\") + machine.system().computerName;
+    request.size = kTestPageBytes;
+    const QString queue = queueName(arguments);
+    const win32::Error error = editor.addJob(queue, request);
+    if (error != win32::kSuccess) {
+        // printui shows its error in a message box; rundll32 itself still ends with 0.
+        io.err << QStringLiteral("printui: cannot print a test page on \"%1\" (error %2)")
+                      .arg(queue)
+                      .arg(error)
+               << Qt::endl;
+    }
+    return 0;
+}
+
+int recordRequest(const QString& program, const QStringList& arguments, Machine& machine,
+                  ProgramIo io) {
+    const win32::Error error = editorFor(machine).recordUiRequest(program, arguments);
+    if (error != win32::kSuccess) {
+        io.err << QStringLiteral("%1: cannot record the request (error %2)").arg(program).arg(error)
+               << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int runRundll32(const QStringList& arguments, Machine& machine, ProgramIo io) {
+    if (arguments.isEmpty() ||
+        arguments.first().compare(QLatin1String(kPrintUiEntry), Qt::CaseInsensitive) != 0) {
+        io.err << QStringLiteral("rundll32: no entry point %1 on the simulated PC")
+                      .arg(arguments.value(0))
+               << Qt::endl;
+        return kUnknownEntryExit;
+    }
+    const QStringList options = arguments.mid(1);
+    if (hasOption(options, "/k")) {
+        return printTestPage(options, machine, io);
+    }
+    return recordRequest(QStringLiteral("printui"), options, machine, io);
+}
+
+int runMmc(const QStringList& arguments, Machine& machine, ProgramIo io) {
+    return recordRequest(QStringLiteral("mmc"), arguments, machine, io);
+}
+
+int runControl(const QStringList& arguments, Machine& machine, ProgramIo io) {
+    return recordRequest(QStringLiteral("control"), arguments, machine, io);
+}
+
+}  // namespace platform::sim::spooler

@@ -1,0 +1,7 @@
+#include "PrinterDevices.h"
+
+namespace PrinterAPI {
+
+QVector<PrinterClassDevice> printerClassDevices() { return {}; }
+
+}  // namespace PrinterAPI

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace webhost {
+
+// A Win32 RECT: right and bottom are one past the last pixel.
+struct WinRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool operator==(const WinRect& o) const {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+};
+
+// What one web window looks like: filled by start-up, by config.inf or by the page's
+// createWindow calls.
+struct WindowSettings {
+    QString windowClass = QStringLiteral("commonWin");
+    // Used by the second-instance notice; the native title follows the page title instead.
+    QString caption;
+    // Scheme and host of the UI server; requests for it are answered from html/.
+    QByteArray host;
+    int devTools = 0;
+    int enableHotkey = 0;  // stored only
+    // Initial place and size in 96-DPI units.
+    WinRect windowRect{0, 0, 800, 600};
+    // Drag area in view coordinates; -1 in left means any x, -1 in top means any y.
+    WinRect captionRect{-1, 0, -1, 60};
+    int minWidth = 0;
+    int minHeight = 0;
+};
+
+struct FrameFlags {
+    bool borderlessResize = true;  // the edges resize the window
+    bool borderlessDrag = true;    // the interior drags the window
+    bool borderless = true;        // no standard frame
+    bool borderlessShadow = true;
+    // 1 on systems older than Windows 8: the inset in pixels between the window's edge and
+    // the view.
+    int legacyFrame = 1;
+};
+
+struct WindowOptions {
+    bool closeAsHide = false;
+    bool centerWindow = true;
+    bool closeAsQuit = false;
+    int dwExStyle = 0;
+    bool editVisible = false;  // address bar shown
+    int editHeight = 30;
+};
+
+}  // namespace webhost
