@@ -4,7 +4,8 @@
 #include <QDir>
 #include <QTextCodec>
 
-#include "PlaceholderMainWindow.h"
+#include "downloads/User.h"
+#include "mainwindow/MainBlkWindow.h"
 #include "platform/Platform.h"
 #include "platform/SystemInfo.h"
 #include "process/CrashHandler.h"
@@ -51,7 +52,7 @@ webhost::StartupSettings loadSettings() {
 }
 
 bool createMainWindow(const webhost::StartupSettings& s) {
-    auto* window = new PlaceholderMainWindow(0, false, s.startUrl.toUtf8());
+    auto* window = new mainwindow::MainBlkWindow(s.startUrl.toUtf8());
     return window->create(s.window, s.frame, s.options, s.tempLocalStorage, s.tempCookie,
                           webhost::kSwShow);
 }
@@ -89,6 +90,8 @@ int run(int argc, char** argv) {
     if (!webhost::loadEngine(webhost::programFolder(), settings.window.host)) {
         return 1;
     }
+    // Loads the saved download folder before any page can ask for it.
+    downloads::User::instance().initialize();
     webhost::SingleInstance instance;
     if (settings.singleApp && instance.anotherInstanceRunning(settings.product.productName,
                                                               settings.window.windowClass)) {

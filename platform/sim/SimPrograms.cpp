@@ -1,5 +1,6 @@
 #include "SimPrograms.h"
 
+#include <QJsonArray>
 #include <QRegularExpression>
 
 #include <array>
@@ -115,14 +116,35 @@ int runShutdown(const QStringList& arguments, Machine& machine, ProgramIo io) {
     return 0;
 }
 
+// explorer.exe: what it was asked to show ("/select,<path>" and the like) is kept in the
+// "shell" state, where tests and corvanta-sim see it; a person would see a folder window.
+int runExplorer(const QStringList& arguments, Machine& machine, ProgramIo io) {
+    QString error;
+    const bool recorded = machine.store().update(
+        QStringLiteral("shell"),
+        [&arguments](QJsonObject& document) {
+            QJsonArray requests = document.value(QLatin1String("explorerRequests")).toArray();
+            requests.append(arguments.join(QLatin1Char(' ')));
+            document.insert(QLatin1String("explorerRequests"), requests);
+            return true;
+        },
+        error);
+    if (!recorded) {
+        io.err << "explorer: " << error << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
 struct ProgramEntry {
     const char* name;
     Program run;
 };
 
 // Programs are added here as the facilities they act on come into being.
-constexpr std::array<ProgramEntry, 4> kPrograms{{
+constexpr std::array<ProgramEntry, 5> kPrograms{{
     {"shutdown", runShutdown},
+    {"explorer", runExplorer},
     {"rundll32", spooler::runRundll32},
     {"mmc", spooler::runMmc},
     {"control", spooler::runControl},

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "platform/sim/SimLogging.h"
 
@@ -13,6 +14,13 @@ namespace platform::sim::spooler {
 namespace {
 
 constexpr int kTimeoutMs = 5000;
+
+// libsmbclient keeps per-thread talloc frames and process-wide configuration; listings run one
+// at a time, from whichever thread asks.
+std::mutex& libraryMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
 
 struct ContextDeleter {
     void operator()(SMBCCTX* context) const { smbc_free_context(context, 1); }
@@ -91,6 +99,7 @@ win32::Error checkPrinterShare(const QString& host, const QString& share, QStrin
     if (host.isEmpty() || share.isEmpty()) {
         return win32::kInvalidPrinterName;
     }
+    std::lock_guard<std::mutex> lock(libraryMutex());
     Context context = openContext();
     if (!context) {
         qCWarning(lcSim) << "libsmbclient could not be initialised:" << std::strerror(errno);

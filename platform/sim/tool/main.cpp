@@ -30,7 +30,8 @@ const char* kDescription =
     "                             hex); KEY starts with HKLM, HKCU or HKCC (or their long names)\n"
     "  reg delete KEY [VALUE]     delete a value, or a key with everything below it\n"
     "  profiles                   the bundled profiles\n"
-    "  program NAME [ARGS...]     run a Windows program of the simulated PC (shutdown)\n"
+    "  program NAME [ARGS...]     run a Windows program of the simulated PC\n"
+    "                             (shutdown, explorer, rundll32, mmc, control)\n"
     "  printer VERB NAME ...      change a print queue: add, remove, rename, pause, resume,\n"
     "                             status, job, share, unshare, default";
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "webhost/JsValue.h"
+
+namespace mainwindow {
+
+class MainBlkWindow;
+
+// The page commands of the main window, grouped by the subsystem they drive. Each reads its
+// arguments by position and answers as the page expects.
+namespace commands {
+
+using webhost::JsCall;
+using webhost::JsValue;
+
+// PC information and the share-environment mutes.
+JsValue startGetPcinfo(const JsCall& call, MainBlkWindow& window);
+JsValue endQueryShareEnv(const JsCall& call, MainBlkWindow& window);
+JsValue endResetShareEnv(const JsCall& call, MainBlkWindow& window);
+
+// Download folder and driver packages.
+JsValue downDir(const JsCall& call, MainBlkWindow& window);
+JsValue installDriverPackage(const JsCall& call, MainBlkWindow& window);
+JsValue exec(const JsCall& call, MainBlkWindow& window);
+
+}  // namespace commands
+
+}  // namespace mainwindow

@@ -1,0 +1,187 @@
+#include "MainBlkWindow.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QWidget>
+
+#include "CommandTable.h"
+#include "MainMessages.h"
+#include "PagePayloads.h"
+#include "downloads/User.h"
+
+namespace mainwindow {
+
+namespace {
+
+using webhost::JsValue;
+using webhost::LResult;
+using webhost::WindowMessage;
+
+// The services whose USB devices the USB detection leaves out until the page sets its own list.
+const QStringList& defaultServiceFilter() {
+    static const QStringList filter{
+        QStringLiteral("USBHUB3"),  QStringLiteral("WUDFRd"), QStringLiteral("USBSTOR"),
+        QStringLiteral("HidUsb"),   QStringLiteral("kbdhid"), QStringLiteral("mouhid"),
+        QStringLiteral("disk"),     QStringLiteral("usbhub"), QStringLiteral("usbvideo"),
+        QStringLiteral("RtlWlanu"), QStringLiteral("BTHUSB")};
+    return filter;
+}
+
+JsValue integer(qint64 value) {
+    return JsValue::integer(value);
+}
+
+}  // namespace
+
+MainBlkWindow::MainBlkWindow(const QByteArray& startUrl)
+    : BaseBlkWinow(0, false, startUrl), m_serviceFilter(defaultServiceFilter()) {}
+
+MainBlkWindow::~MainBlkWindow() {
+    qDebug() << "~MainBlkWindow";
+}
+
+void MainBlkWindow::bindPageFunctions() {
+    m_taskbar.setWindow(widget());
+    bindCommands(*this);
+}
+
+SearcherThread* MainBlkWindow::searcher(SearchKind kind) const {
+    return kind == kOnlineSearch ? m_onlineSearcher.data() : m_shareSearcher.data();
+}
+
+void MainBlkWindow::adoptSearcher(SearchKind kind, SearcherThread* thread) {
+    (kind == kOnlineSearch ? m_onlineSearcher : m_shareSearcher) = thread;
+    connect(thread, &QThread::finished, this, [this, kind] { onSearcherFinished(kind); });
+}
+
+// A searcher's end: the thread object goes, its slot empties, and a window closed during the
+// scan now lets the application end.
+void MainBlkWindow::onSearcherFinished(SearchKind kind) {
+    QPointer<SearcherThread>& slot = kind == kOnlineSearch ? m_onlineSearcher : m_shareSearcher;
+    if (slot)
+        slot->deleteLater();
+    slot.clear();
+    if (!m_onlineSearcher && !m_shareSearcher && m_quitWhenIdle)
+        QApplication::quit();
+}
+
+// The close button: the download folder is kept, then the window goes at once unless a scan
+// runs; a running scan is asked to stop and the window hides until it has.
+LResult MainBlkWindow::onSysClose() {
+    downloads::User::instance().saveDownloadDir();
+    if (!m_onlineSearcher && !m_shareSearcher) {
+        webhost::postMessage(handle(), webhost::kWmClose, 0, 0);
+        return 0;
+    }
+    if (QWidget* native = widget())
+        native->hide();
+    for (SearcherThread* thread : {m_onlineSearcher.data(), m_shareSearcher.data()}) {
+        if (thread)
+            thread->setState(SearcherThread::kStateInterrupt);
+    }
+    m_quitWhenIdle = true;
+    return 0;
+}
+
+LResult MainBlkWindow::onPageArguments(const char* pageFunction, WindowMessage& message) {
+    if (const auto* record = message.payloadAs<PageArgumentsPayload>())
+        callPage(pageFunction, record->pageArguments());
+    return 0;
+}
+
+// The description leaves the end of a started package unreported; a page that wants to know
+// when the installer finished defines this function.
+LResult MainBlkWindow::onPackageFinished(WindowMessage& message) {
+    const auto* finished = message.payloadAs<PackageFinishedPayload>();
+    callPage("installDriverPackageCbkByCpp",
+             {JsValue::string(finished ? finished->tag : QByteArray()),
+              integer(static_cast<qint64>(message.wParam))});
+    return 0;
+}
+
+LResult MainBlkWindow::onShareQueryResult() {
+    JsValue results = JsValue::emptyArray();
+    for (int value : m_shareEnvResults)
+        results.append(integer(value));
+    callPage("queryShareEnvAsyncCbkByCpp", {results});
+    return 0;
+}
+
+LResult MainBlkWindow::windowProc(WindowMessage& message) {
+    switch (message.message) {
+        case kMsgResetAllFinished:
+            callPage("notifyFinishResetAllByCpp", {});
+            return 1;
+        case webhost::kWmSysCommand:
+            if ((message.wParam & 0xFFF0) == webhost::kScClose)
+                return onSysClose();
+            break;
+        case webhost::kWmTimer:
+            // The install monitor's window arrives with the USB device Parts.
+            if (message.wParam == kTimerInstallMonitor)
+                return 0;
+            break;
+        case kMsgPrinterChanged:
+            onPageArguments("notifyPrinterChangeByCpp", message);
+            break;  // the framework procedure sees it too
+        case kMsgShareResetResult:
+            if (!m_shareResetEnded)
+                callPage("resetShareEnvResultCbkByCpp", {});
+            return 0;
+        case kMsgShareResetProgress:
+            if (!m_shareResetEnded)
+                callPage(
+                    "resetShareEnvProgressCbkByCpp",
+                    {integer(static_cast<qint64>(message.wParam)), integer(kShareEnvItemCount)});
+            return 0;
+        case kMsgHostSharePrinters:
+            if (const auto* record = message.payloadAs<PageArgumentsPayload>()) {
+                QList<JsValue> args = record->pageArguments();
+                args.append(integer(message.lParam));
+                callPage("notifySharePrinterByCpp2", args);
+            }
+            return 0;
+        case kMsgShareQueryResult:
+            return m_shareQueryEnded ? 0 : onShareQueryResult();
+        case kMsgShareQueryProgress:
+            if (!m_shareQueryEnded)
+                callPage("queryShareEnvAsyncProgressCbkByCpp",
+                         {integer(static_cast<qint64>(message.wParam)), integer(kShareEnvItemCount),
+                          integer(message.lParam)});
+            return 0;
+        case kMsgPrinterConnectionAdded:
+            callPage("addPrinterConnectionAsyncCbk",
+                     {integer(static_cast<qint64>(message.wParam))});
+            return 0;
+        case kMsgPackageFinished:
+            return onPackageFinished(message);
+        default:
+            break;
+    }
+    return BaseBlkWinow::windowProc(message);
+}
+
+void MainBlkWindow::pushPrinterCount() {
+    if (!m_printerCounter)
+        return;
+    const int count = m_printerCounter();
+    if (count == m_printerCount)
+        return;
+    m_printerCount = count;
+    callPage("notifyPrinterCountByCpp", {integer(count)});
+}
+
+void MainBlkWindow::onLoadingFinished() {
+    pushPrinterCount();
+    BaseBlkWinow::onLoadingFinished();
+}
+
+void MainBlkWindow::pciinfoResults(const QString& pcinfo) {
+    callPage("scanCbkByCpp", {JsValue::string(pcinfo)});
+}
+
+void MainBlkWindow::printersInfoResults(const QString& printers) {
+    callPage("enumPrinterCbkByCpp", {JsValue::string(printers)});
+}
+
+}  // namespace mainwindow

@@ -1,0 +1,295 @@
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "downloads/User.h"
+#include "mainwindow/MainBlkWindow.h"
+#include "mainwindow/MainMessages.h"
+#include "mainwindow/PagePayloads.h"
+#include "webhost/EngineLoading.h"
+#include "webhost/ShowCommand.h"
+#include "webhost/WindowMessages.h"
+
+using mainwindow::MainBlkWindow;
+using webhost::JsValue;
+
+namespace {
+
+constexpr char kHost[] = "http://mw.corvanta.test";
+
+// Every page function the main window may call records its name and arguments.
+constexpr char kPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8"></head><body><script>
+[
+  "notifyFinishResetAllByCpp", "notifyPrinterChangeByCpp", "notifySharePrinterByCpp2",
+  "queryShareEnvAsyncCbkByCpp", "addPrinterConnectionAsyncCbk",
+  "queryShareEnvAsyncProgressCbkByCpp", "resetShareEnvResultCbkByCpp",
+  "resetShareEnvProgressCbkByCpp", "installDriverPackageCbkByCpp", "notifyWindowMSGByCpp",
+  "scanCbkByCpp"
+].forEach(function (name) {
+  window[name] = function () {
+    recordCall(name, Array.prototype.slice.call(arguments));
+    return true;
+  };
+});
+</script></body></html>)";
+
+struct PageCall {
+    QByteArray name;
+    QByteArray args;  // the arguments as the bridge writes them
+};
+
+// The main window with one more page function: where the test page records the calls it gets.
+class RecordingWindow : public MainBlkWindow {
+public:
+    using MainBlkWindow::MainBlkWindow;
+    QList<PageCall> calls;
+
+protected:
+    void bindPageFunctions() override {
+        MainBlkWindow::bindPageFunctions();
+        view()->bindFunction(
+            "recordCall",
+            [this](const webhost::JsCall& call, void*) {
+                calls.append({call.utf8Arg(0), call.arg(1).toWire()});
+                return JsValue();
+            },
+            nullptr, 2);
+    }
+};
+
+class ArgumentsPayload : public mainwindow::PageArgumentsPayload {
+public:
+    explicit ArgumentsPayload(QList<JsValue> args) : m_args(std::move(args)) {}
+    QList<JsValue> pageArguments() const override { return m_args; }
+
+private:
+    QList<JsValue> m_args;
+};
+
+// Ends when the UI thread sets its state to "interrupt", a little later, as a scan does.
+class StandInSearcher : public mainwindow::SearcherThread {
+protected:
+    void run() override {
+        while (state() != kStateInterrupt)
+            msleep(10);
+        msleep(200);
+    }
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void messagesReachPageFunctions_data();
+    void messagesReachPageFunctions();
+    void endedShareWorkIsMuted();
+    void downloadFolderCommands();
+    void driverPackages();
+    void pcInfoReachesPage();
+    void closingWaitsForSearchers();  // last: it ends the event loop
+    void cleanupTestCase();
+
+private:
+    QList<PageCall> waitForCalls(int count);
+    JsValue runCommand(const QString& script);
+
+    QTemporaryDir m_folder;
+    RecordingWindow* m_window = nullptr;
+};
+
+void MainWindowTest::initTestCase() {
+    QDir(m_folder.path()).mkpath("html");
+    QFile page(m_folder.filePath("html/main.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write(kPage);
+    page.close();
+    QVERIFY(webhost::loadEngine(m_folder.path(), kHost));
+
+    m_window = new RecordingWindow(QByteArray(kHost) + "/main.html");
+    webhost::WindowSettings settings;
+    settings.host = kHost;
+    webhost::FrameFlags frame;
+    webhost::WindowOptions options;
+    options.closeAsQuit = true;
+    QVERIFY(m_window->create(settings, frame, options, false, false, webhost::kSwShow));
+    QTRY_VERIFY_WITH_TIMEOUT(runCommand("typeof notifyWindowMSGByCpp").toUtf8() == "function",
+                             20000);
+}
+
+JsValue MainWindowTest::runCommand(const QString& script) {
+    // A page function that answers the expression, so the script runs in the page itself.
+    m_window->view()->runScript("window.__answer = function () { return " + script + "; };");
+    return m_window->callPage("__answer", {});
+}
+
+QList<PageCall> MainWindowTest::waitForCalls(int count) {
+    if (!QTest::qWaitFor([&] { return m_window->calls.size() >= count; }, 10000))
+        qWarning() << "waited in vain for" << count << "page calls";
+    QList<PageCall> calls = m_window->calls;
+    m_window->calls.clear();
+    return calls;
+}
+
+void MainWindowTest::messagesReachPageFunctions_data() {
+    QTest::addColumn<uint>("message");
+    QTest::addColumn<qulonglong>("wParam");
+    QTest::addColumn<qlonglong>("lParam");
+    QTest::addColumn<bool>("withPayload");
+    QTest::addColumn<QByteArray>("function");
+    QTest::addColumn<QByteArray>("args");
+    QTest::newRow("0x84E repair ended")
+        << 0x84Eu << 0ull << 0ll << false << QByteArray("notifyFinishResetAllByCpp")
+        << QByteArray("[]");
+    QTest::newRow("0x850 printer change")
+        << 0x850u << 0ull << 0ll << true << QByteArray("notifyPrinterChangeByCpp")
+        << QByteArray(R"([{"printerName":"A"}])");
+    QTest::newRow("0x853 host shares")
+        << 0x853u << 0ull << 7ll << true << QByteArray("notifySharePrinterByCpp2")
+        << QByteArray(R"([{"printerName":"A"},7])");
+    QTest::newRow("0x854 share check result")
+        << 0x854u << 0ull << 0ll << false << QByteArray("queryShareEnvAsyncCbkByCpp")
+        << QByteArray("[[0,0,0,0,0,0,0,0,0,0,0]]");
+    QTest::newRow("0x855 connection added")
+        << 0x855u << 5ull << 0ll << false << QByteArray("addPrinterConnectionAsyncCbk")
+        << QByteArray("[5]");
+    QTest::newRow("0x856 share check step")
+        << 0x856u << 3ull << 1ll << false << QByteArray("queryShareEnvAsyncProgressCbkByCpp")
+        << QByteArray("[3,11,1]");
+    QTest::newRow("0x857 share repair result")
+        << 0x857u << 0ull << 0ll << false << QByteArray("resetShareEnvResultCbkByCpp")
+        << QByteArray("[]");
+    QTest::newRow("0x858 share repair step")
+        << 0x858u << 4ull << 0ll << false << QByteArray("resetShareEnvProgressCbkByCpp")
+        << QByteArray("[4,11]");
+    QTest::newRow("0x464 child closed")
+        << 0x464u << 77ull << 0ll << false << QByteArray("notifyWindowMSGByCpp")
+        << QByteArray("[77,1]");
+}
+
+// Posted from a worker thread, as background jobs do.
+void MainWindowTest::messagesReachPageFunctions() {
+    QFETCH(uint, message);
+    QFETCH(qulonglong, wParam);
+    QFETCH(qlonglong, lParam);
+    QFETCH(bool, withPayload);
+    QFETCH(QByteArray, function);
+    QFETCH(QByteArray, args);
+    const webhost::WindowHandle handle = m_window->handle();
+    std::thread([=] {
+        std::unique_ptr<webhost::MessagePayload> payload;
+        if (withPayload) {
+            JsValue change = JsValue::emptyObject();
+            change.set("printerName", JsValue::string(QByteArray("A")));
+            payload = std::make_unique<ArgumentsPayload>(QList<JsValue>{change});
+        }
+        webhost::postMessage(handle, message, wParam, lParam, std::move(payload));
+    }).join();
+    const QList<PageCall> calls = waitForCalls(1);
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].name, function);
+    QCOMPARE(calls[0].args, args);
+}
+
+void MainWindowTest::endedShareWorkIsMuted() {
+    QCOMPARE(runCommand("endQueryShareEnv(0)").toBoolean(), true);
+    QCOMPARE(runCommand("endResetShareEnv()").toBoolean(), true);
+    const webhost::WindowHandle handle = m_window->handle();
+    for (unsigned muted : {mainwindow::kMsgShareQueryProgress, mainwindow::kMsgShareQueryResult,
+                           mainwindow::kMsgShareResetProgress, mainwindow::kMsgShareResetResult})
+        webhost::postMessage(handle, muted, 1, 1);
+    // Handled in order: when this one arrives, the muted ones have been handled too.
+    webhost::postMessage(handle, mainwindow::kMsgPrinterConnectionAdded, 9, 0);
+    const QList<PageCall> calls = waitForCalls(1);
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].name, QByteArray("addPrinterConnectionAsyncCbk"));
+}
+
+void MainWindowTest::downloadFolderCommands() {
+    const QString defaultFolder = runCommand("downDir()").toText();
+    QVERIFY2(defaultFolder.endsWith(QString::fromUtf8("/驱动")), qPrintable(defaultFolder));
+    QVERIFY(QFileInfo(defaultFolder).isDir());
+    QCOMPARE(runCommand("downDir(5)").type(), JsValue::Type::Undefined);
+    QCOMPARE(runCommand("downDir()").toText(), defaultFolder);
+    QCOMPARE(runCommand(QString::fromUtf8("downDir('D:/驱动包')")).toBoolean(), true);
+    QCOMPARE(runCommand("downDir()").toText(), QString::fromUtf8("D:/驱动包"));
+}
+
+void MainWindowTest::driverPackages() {
+    QTemporaryDir packages;
+    const QString setup = packages.filePath("setup.exe");
+    QFile script(setup);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nsleep 0.2\nexit 3\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    QFile::copy(setup, packages.filePath("SETUP.EXE"));
+
+    QCOMPARE(runCommand("installDriverPackage('tag', '" + packages.filePath("absent.exe") + "')")
+                 .toInt(),
+             3);
+    QCOMPARE(runCommand("installDriverPackage('tag', '" + setup + "')").toInt(), 0);
+    const QList<PageCall> calls = waitForCalls(1);
+    QCOMPARE(calls[0].name, QByteArray("installDriverPackageCbkByCpp"));
+    QCOMPARE(calls[0].args, QByteArray(R"(["tag",0])"));
+    // The suffix test is case-sensitive: this one is shown, not started.
+    QCOMPARE(
+        runCommand("installDriverPackage('tag', '" + packages.filePath("SETUP.EXE") + "')").toInt(),
+        1);
+    QCOMPARE(runCommand("exec('" + setup + "', 7)").toBoolean(), false);
+}
+
+void MainWindowTest::pcInfoReachesPage() {
+    QCOMPARE(runCommand("startGetPcinfo()").toBoolean(), true);
+    const QList<PageCall> calls = waitForCalls(1);
+    QCOMPARE(calls[0].name, QByteArray("scanCbkByCpp"));
+    QVERIFY2(calls[0].args.contains(R"(\"host\": \"DESKTOP-4K7QW2M\")"), calls[0].args);
+}
+
+void MainWindowTest::closingWaitsForSearchers() {
+    auto* searcher = new StandInSearcher;
+    m_window->adoptSearcher(MainBlkWindow::kOnlineSearch, searcher);
+    searcher->start();
+    bool searcherDoneAtQuit = false;
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [&] {
+        searcherDoneAtQuit = m_window->searcher(MainBlkWindow::kOnlineSearch) == nullptr;
+    });
+    QTimer::singleShot(0, this, [this] {
+        webhost::postMessage(m_window->handle(), webhost::kWmSysCommand, webhost::kScClose, 0);
+    });
+    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(m_window->quitWhenIdle());
+    QVERIFY(!m_window->widget()->isVisible());
+    QVERIFY(searcherDoneAtQuit);
+}
+
+void MainWindowTest::cleanupTestCase() {
+    // The view goes before the engine's profile does.
+    m_window->destroyWindow();
+    QTest::qWait(200);
+}
+
+int main(int argc, char** argv) {
+    // The download folder's defaults live under HOME and the configuration folders: keep them in
+    // a folder of this run.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
+    qputenv("XDG_DOCUMENTS_DIR", home.filePath("Documents").toUtf8());
+    qputenv("CORVANTA_MACHINE", home.filePath("pc").toUtf8());
+    QApplication::setApplicationName("Corvanta");
+    QApplication::setOrganizationName("Talvent");
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"
