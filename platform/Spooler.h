@@ -257,8 +257,10 @@ public:
     virtual ~Spooler() = default;
 
     // EnumPrinters at level 1 or 2 with kEnumLocal or kEnumConnections, into whole records.
-    virtual win32::Error enumPrinters1(std::uint32_t flags, std::vector<PrinterInfo1>& printers) = 0;
-    virtual win32::Error enumPrinters2(std::uint32_t flags, std::vector<PrinterInfo2>& printers) = 0;
+    virtual win32::Error enumPrinters1(std::uint32_t flags,
+                                       std::vector<PrinterInfo1>& printers) = 0;
+    virtual win32::Error enumPrinters2(std::uint32_t flags,
+                                       std::vector<PrinterInfo2>& printers) = 0;
     // EnumPrinters called without a buffer, as Windows answers it: kInsufficientBuffer with the
     // bytes needed when there is something to return, success with 0 bytes when not; in both
     // cases no record is returned.

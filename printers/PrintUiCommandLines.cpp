@@ -10,9 +10,13 @@ constexpr const char* kEntry = "printui.dll,PrintUIEntry";
 constexpr QChar kQuote = QLatin1Char('"');
 constexpr std::array<const char*, 3> kWizardOptions = {" /il", " /ip", " /im"};
 
-QString entry(const char* options) { return QLatin1String(kEntry) + QLatin1String(options); }
+QString entry(const char* options) {
+    return QLatin1String(kEntry) + QLatin1String(options);
+}
 
-QString quoted(const QString& text) { return kQuote + text + kQuote; }
+QString quoted(const QString& text) {
+    return kQuote + text + kQuote;
+}
 
 // A space, /n, the quoted name, a space.
 QString namePart(const QString& queue) {
@@ -21,18 +25,26 @@ QString namePart(const QString& queue) {
 
 }  // namespace
 
-bool isPrintUiSafeName(const QString& queue) { return !queue.contains(kQuote); }
+bool isPrintUiSafeName(const QString& queue) {
+    return !queue.contains(kQuote);
+}
 
 QString testPageArguments(const QString& queue) {
     return entry(" /k ") + namePart(queue) + QStringLiteral(" /b ") +
            quoted(QStringLiteral("Test Page"));
 }
 
-QString queueWindowArguments(const QString& queue) { return entry(" /o ") + namePart(queue); }
+QString queueWindowArguments(const QString& queue) {
+    return entry(" /o ") + namePart(queue);
+}
 
-QString preferencesArguments(const QString& queue) { return entry(" /e /n ") + quoted(queue); }
+QString preferencesArguments(const QString& queue) {
+    return entry(" /e /n ") + quoted(queue);
+}
 
-QString propertiesArguments(const QString& queue) { return entry(" /p /n ") + quoted(queue); }
+QString propertiesArguments(const QString& queue) {
+    return entry(" /p /n ") + quoted(queue);
+}
 
 QString wizardArguments(int wizard) {
     if (wizard < 0 || wizard >= static_cast<int>(kWizardOptions.size())) {

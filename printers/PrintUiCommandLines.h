@@ -13,7 +13,7 @@ constexpr const char* kRundll32Path = "C:\\Windows\\System32\\rundll32.exe";
 // refused (1801, the spooler's invalid printer name) before anything is started.
 bool isPrintUiSafeName(const QString& queue);
 
-QString testPageArguments(const QString& queue);    // /k  /n"Q"  /b "Test Page"
+QString testPageArguments(const QString& queue);     // /k  /n"Q"  /b "Test Page"
 QString queueWindowArguments(const QString& queue);  // /o  /n"Q" (ends in a space)
 QString preferencesArguments(const QString& queue);  // /e /n "Q"
 QString propertiesArguments(const QString& queue);   // /p /n "Q"

@@ -95,8 +95,12 @@ void runPrintUiAndWait(const QString& arguments) {
     }).detach();
 }
 
-quint32 printTestPage(const QString& queue) { return runPrintUiFor(queue, testPageArguments); }
-quint32 viewPrintQueue(const QString& queue) { return runPrintUiFor(queue, queueWindowArguments); }
+quint32 printTestPage(const QString& queue) {
+    return runPrintUiFor(queue, testPageArguments);
+}
+quint32 viewPrintQueue(const QString& queue) {
+    return runPrintUiFor(queue, queueWindowArguments);
+}
 quint32 showPrintPreferences(const QString& queue) {
     return runPrintUiFor(queue, preferencesArguments);
 }
@@ -158,10 +162,14 @@ quint32 openManager(int argumentCount, int console) {
         return kTooFewArguments;
     }
     switch (console) {
-    case 0: return shellOpen(L"runas", kConsolePath, L"printmanagement.msc");
-    case 1: return shellOpen(L"open", L"devmgmt.msc", std::wstring());
-    case 2: return shellOpen(L"open", L"control.exe", L"printers");
-    default: return kInvalidConsole;
+        case 0:
+            return shellOpen(L"runas", kConsolePath, L"printmanagement.msc");
+        case 1:
+            return shellOpen(L"open", L"devmgmt.msc", std::wstring());
+        case 2:
+            return shellOpen(L"open", L"control.exe", L"printers");
+        default:
+            return kInvalidConsole;
     }
 }
 

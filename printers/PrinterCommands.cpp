@@ -46,8 +46,7 @@ webhost::JsValue setDefaultPrinterCommand(const webhost::JsCall& call) {
 }
 
 webhost::JsValue sharePrinterCommand(const webhost::JsCall& call) {
-    return code(
-        PrinterAPI::setQueueShared(platform::spooler(), call.textArg(0), call.boolArg(2)));
+    return code(PrinterAPI::setQueueShared(platform::spooler(), call.textArg(0), call.boolArg(2)));
 }
 
 webhost::JsValue deletePrinterCommand(const webhost::JsCall& call) {
@@ -70,8 +69,8 @@ webhost::JsValue checkMMCExistsCommand(const webhost::JsCall& call) {
 }
 
 webhost::JsValue addPrinterConnectionCommand(const webhost::JsCall& call) {
-    return code(PrinterAPI::addPrinterConnection(platform::spooler(), call.textArg(0),
-                                                 call.textArg(1)));
+    return code(
+        PrinterAPI::addPrinterConnection(platform::spooler(), call.textArg(0), call.textArg(1)));
 }
 
 webhost::JsValue addPrinterConnectionAsyncCommand(const webhost::JsCall& call,

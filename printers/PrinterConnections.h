@@ -16,8 +16,7 @@ namespace PrinterAPI {
 QString connectionPath(const QString& host, const QString& share);
 
 // Connects and answers the spooler's code (0 on success). Blocks for the whole attempt.
-quint32 addPrinterConnection(platform::Spooler& spooler, const QString& host,
-                             const QString& share);
+quint32 addPrinterConnection(platform::Spooler& spooler, const QString& host, const QString& share);
 
 // Connects on a detached thread, which then sends kMsgPrinterConnection (wParam: the code) to
 // `window` and waits until the window has handled it.

@@ -2,6 +2,8 @@
 
 namespace PrinterAPI {
 
-QVector<PrinterClassDevice> printerClassDevices() { return {}; }
+QVector<PrinterClassDevice> printerClassDevices() {
+    return {};
+}
 
 }  // namespace PrinterAPI

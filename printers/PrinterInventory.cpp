@@ -17,7 +17,9 @@ namespace {
 using platform::spool::kAttributeLocal;
 using platform::spool::kAttributeShared;
 
-QString fromWide(const std::wstring& text) { return QString::fromStdWString(text); }
+QString fromWide(const std::wstring& text) {
+    return QString::fromStdWString(text);
+}
 
 // dwPrinterDriverAttributes of the queue's driver; 0 when the queue or its driver cannot be read.
 quint32 driverAttributes(platform::Spooler& spooler, const std::wstring& queue) {
@@ -88,7 +90,9 @@ LocalPrinterInfo describe(platform::Spooler& spooler, const platform::PrinterInf
 }
 
 // JSON numbers of the page are signed 32-bit.
-double signed32(quint32 value) { return static_cast<qint32>(value); }
+double signed32(quint32 value) {
+    return static_cast<qint32>(value);
+}
 
 }  // namespace
 
@@ -175,7 +179,9 @@ quint32 readPrinterState(platform::Spooler& spooler, const QString& queue,
 }
 
 webhost::JsValue changeInfoToObject(const PrinterChangeInfo& info) {
-    auto integer = [](quint32 value) { return webhost::JsValue::integer(static_cast<qint32>(value)); };
+    auto integer = [](quint32 value) {
+        return webhost::JsValue::integer(static_cast<qint32>(value));
+    };
     webhost::JsValue object = webhost::JsValue::emptyObject();
     object.set("dwChanged", integer(info.dwChanged));
     webhost::JsValue fields = webhost::JsValue::emptyArray();
@@ -215,8 +221,7 @@ QByteArray printerDeviceListJson() {
 
 int countPrinters(platform::Spooler& spooler) {
     int count = 0;
-    for (std::uint32_t flags :
-         {platform::spool::kEnumLocal, platform::spool::kEnumConnections}) {
+    for (std::uint32_t flags : {platform::spool::kEnumLocal, platform::spool::kEnumConnections}) {
         std::vector<platform::PrinterInfo1> printers;
         if (spooler.enumPrinters1(flags, printers) == platform::win32::kSuccess) {
             count += static_cast<int>(printers.size());

@@ -7,7 +7,8 @@
 #include "platform/Platform.h"
 #include "platform/SystemInfo.h"
 
-Q_LOGGING_CATEGORY(lcPrinterMonitor, "corvanta.printers.monitor")
+// The traces Windows builds write to the debugger output; shown when the category is enabled.
+Q_LOGGING_CATEGORY(lcPrinterMonitor, "corvanta.printers.monitor", QtWarningMsg)
 
 namespace PrinterAPI {
 
@@ -27,17 +28,21 @@ constexpr quint32 kLow16Bits = 0xFFFF;
 constexpr int kStopCheckMs = 250;
 
 const std::vector<std::uint16_t> kJobFields = {
-    spool::kJobFieldPrinterName, spool::kJobFieldMachineName, spool::kJobFieldUserName,
+    spool::kJobFieldPrinterName, spool::kJobFieldMachineName,  spool::kJobFieldUserName,
     spool::kJobFieldStatus,      spool::kJobFieldStatusString, spool::kJobFieldDocument,
-    spool::kJobFieldSubmitted,   spool::kJobFieldTotalPages,  spool::kJobFieldPagesPrinted,
+    spool::kJobFieldSubmitted,   spool::kJobFieldTotalPages,   spool::kJobFieldPagesPrinted,
     spool::kJobFieldTotalBytes,  spool::kJobFieldBytesPrinted};
 
-const std::vector<std::uint16_t> kServerPrinterFields = {
-    spool::kPrinterFieldServerName, spool::kPrinterFieldPrinterName,
-    spool::kPrinterFieldShareName,  spool::kPrinterFieldPortName,
-    spool::kPrinterFieldDriverName, spool::kPrinterFieldDevMode,
-    spool::kPrinterFieldSecurityDescriptor, spool::kPrinterFieldAttributes,
-    spool::kPrinterFieldStatus,     spool::kPrinterFieldFriendlyName};
+const std::vector<std::uint16_t> kServerPrinterFields = {spool::kPrinterFieldServerName,
+                                                         spool::kPrinterFieldPrinterName,
+                                                         spool::kPrinterFieldShareName,
+                                                         spool::kPrinterFieldPortName,
+                                                         spool::kPrinterFieldDriverName,
+                                                         spool::kPrinterFieldDevMode,
+                                                         spool::kPrinterFieldSecurityDescriptor,
+                                                         spool::kPrinterFieldAttributes,
+                                                         spool::kPrinterFieldStatus,
+                                                         spool::kPrinterFieldFriendlyName};
 
 std::vector<std::uint16_t> queuePrinterFields() {
     std::vector<std::uint16_t> fields = kServerPrinterFields;
@@ -68,14 +73,16 @@ platform::NotifyOptions refreshOptions() {
 
 PrinterMonitor& PrinterMonitor::instance() {
     // Never destroyed: its threads may be waiting on the spooler when the process ends.
-    static PrinterMonitor* monitor = new PrinterMonitor(
-        platform::spooler(), L"\\\\" + platform::systemInfo().computerName());
+    static PrinterMonitor* monitor =
+        new PrinterMonitor(platform::spooler(), L"\\\\" + platform::systemInfo().computerName());
     return *monitor;
 }
 
 PrinterMonitor::PrinterMonitor(platform::Spooler& spooler, std::wstring serverName)
-    : m_spooler(spooler), m_serverName(std::move(serverName)),
-      m_printerOptions(printerWatchOptions()), m_serverOptions(serverWatchOptions()) {}
+    : m_spooler(spooler),
+      m_serverName(std::move(serverName)),
+      m_printerOptions(printerWatchOptions()),
+      m_serverOptions(serverWatchOptions()) {}
 
 PrinterMonitor::~PrinterMonitor() {
     m_stopping = true;
@@ -210,20 +217,27 @@ void PrinterMonitor::printerCallback(quint32 change, Watch& watch,
             }
             record.dwNotifyField.append(data.field);
             switch (data.field) {
-            case spool::kPrinterFieldPrinterName: {
-                const QString newName = QString::fromStdWString(data.text);
-                // A refresh reports the current name too; only a different name is a rename.
-                if (data.hasText && newName != watch.name) {
-                    oldName = watch.name;
-                    watch.name = newName;
-                    record.newPrinterName = newName;
+                case spool::kPrinterFieldPrinterName: {
+                    const QString newName = QString::fromStdWString(data.text);
+                    // A refresh reports the current name too; only a different name is a rename.
+                    if (data.hasText && newName != watch.name) {
+                        oldName = watch.name;
+                        watch.name = newName;
+                        record.newPrinterName = newName;
+                    }
+                    break;
                 }
-                break;
-            }
-            case spool::kPrinterFieldAttributes: record.dwAttribute = data.words[0]; break;
-            case spool::kPrinterFieldStatus: record.dwPrinterStatus = data.words[0]; break;
-            case spool::kPrinterFieldCJobs: record.dwCjobs = data.words[0]; break;
-            default: break;
+                case spool::kPrinterFieldAttributes:
+                    record.dwAttribute = data.words[0];
+                    break;
+                case spool::kPrinterFieldStatus:
+                    record.dwPrinterStatus = data.words[0];
+                    break;
+                case spool::kPrinterFieldCJobs:
+                    record.dwCjobs = data.words[0];
+                    break;
+                default:
+                    break;
             }
         }
     }
@@ -251,8 +265,8 @@ void PrinterMonitor::serverCallback(quint32 change, const Watch&,
         }
     }
     deliver(change, record);
-    qCDebug(lcPrinterMonitor).noquote() << "addPrinter server: " + record.printerServer +
-                                               ". printer: " + record.printerName;
+    qCDebug(lcPrinterMonitor).noquote()
+        << "addPrinter server: " + record.printerServer + ". printer: " + record.printerName;
 }
 
 void PrinterMonitor::deliver(quint32 change, const PrinterChangeInfo& record) {

@@ -41,15 +41,15 @@ struct LocalPrinterInfo {
 
 // The state of one queue, or what changed on it.
 struct PrinterChangeInfo {
-    quint32 dwChanged = 0;           // PRINTER_CHANGE_* flags; 0 for a plain state query
-    QList<quint32> dwNotifyField;    // PRINTER_NOTIFY_FIELD_* codes, in the order reported
-    QString printerName;             // after a rename: the old name
+    quint32 dwChanged = 0;         // PRINTER_CHANGE_* flags; 0 for a plain state query
+    QList<quint32> dwNotifyField;  // PRINTER_NOTIFY_FIELD_* codes, in the order reported
+    QString printerName;           // after a rename: the old name
     QString printerServer;
     quint32 dwAttribute = 0;
     quint32 dwPrinterStatus = 0;
-    quint32 dwJobStatus = 0;         // always 0
+    quint32 dwJobStatus = 0;  // always 0
     quint32 dwCjobs = 0;
-    QString newPrinterName;          // after a rename: the new name
+    QString newPrinterName;  // after a rename: the new name
 };
 
 // Window messages of the printer layer.

@@ -23,8 +23,7 @@ platform::win32::Error addToStartupList(const QString& valueName, const QString&
     if (const auto error = openRunKey(platform::kKeySetValue, key))
         return error;
     // Stored with its terminating null: (characters + 1) * 2 bytes.
-    const std::vector<std::uint8_t> data =
-        platform::reg::encodeString(commandLine.toStdWString());
+    const std::vector<std::uint8_t> data = platform::reg::encodeString(commandLine.toStdWString());
     return key->setValue(valueName.toStdWString(), platform::kRegSz, data.data(),
                          static_cast<std::uint32_t>(data.size()));
 }
@@ -33,7 +32,7 @@ bool checkStartupList(const QString& valueName, const QString& commandLine) {
     std::wstring stored;
     const auto error =
         platform::reg::readString(platform::registry(), platform::RegistryRoot::CurrentUser,
-                                       kRunKey, valueName.toStdWString(), stored);
+                                  kRunKey, valueName.toStdWString(), stored);
     return error == platform::win32::kSuccess && stored == commandLine.toStdWString();
 }
 

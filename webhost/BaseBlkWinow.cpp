@@ -1,5 +1,7 @@
 #include "BaseBlkWinow.h"
 
+#include "TrayIcon.h"
+
 #include <QDebug>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -12,6 +14,7 @@
 #include "Navigation.h"
 #include "ProgramFolder.h"
 #include "ShowCommand.h"
+#include "TrayIcon.h"
 #include "WindowList.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
@@ -38,7 +41,16 @@ BaseBlkWinow::BaseBlkWinow(WindowHandle owner, bool createAsModal, const QByteAr
     m_pendingModal = createAsModal;
 }
 
-BaseBlkWinow::~BaseBlkWinow() = default;
+BaseBlkWinow::~BaseBlkWinow() {
+    m_trayIcon.reset();  // removes the icon from the notification area
+    qDebug() << "~BaseBlkWinow";
+}
+
+TrayIcon& BaseBlkWinow::trayIcon() {
+    if (!m_trayIcon)
+        m_trayIcon = std::make_unique<TrayIcon>(handle());
+    return *m_trayIcon;
+}
 
 QString BaseBlkWinow::tempLocalStoragePath() {
     return tempFolderPath(QStringLiteral("LocalStorage"));
@@ -235,6 +247,11 @@ LResult BaseBlkWinow::windowProc(WindowMessage& message) {
             return defaultWindowProc(message);
         case kWmSysCommand:
             return onSysCommand(message);
+        case kWmCommand:
+            if (m_trayIcon &&
+                m_trayIcon->onMenuCommand(static_cast<int>(message.wParam & 0xFFFF), *this))
+                return 0;
+            return defaultWindowProc(message);
         case kWmDpiChanged:
             if (m_view) {
                 m_view->setZoomFactor(rescaleForScreen());
@@ -312,8 +329,8 @@ LResult BaseBlkWinow::onSecondInstance() {
     return 0;
 }
 
-LResult BaseBlkWinow::onTrayMessage(WindowMessage&) {
-    return 0;
+LResult BaseBlkWinow::onTrayMessage(WindowMessage& message) {
+    return m_trayIcon ? m_trayIcon->onTrayMessage(message, *this) : 0;
 }
 
 }  // namespace webhost

@@ -10,6 +10,10 @@
 class QLineEdit;
 
 namespace webhost {
+class TrayIcon;
+}
+
+namespace webhost {
 
 // A native window that hosts one web view: page loading, local page serving, the framework's
 // page functions and the framework window procedure. MainBlkWindow and the other web windows
@@ -35,6 +39,8 @@ public:
     const QString& localStoragePath() const { return m_localStoragePath; }
     const QString& cookiePath() const { return m_cookiePath; }
     void loadUrl(const QString& url);
+    // The window's notification-area icon, created on first use; it goes with the window.
+    TrayIcon& trayIcon();
 
     // The framework window procedure.
     LResult windowProc(WindowMessage& message) override;
@@ -80,6 +86,7 @@ private:
     QString m_cookiePath;
     std::unique_ptr<WebView> m_view;
     QPointer<QLineEdit> m_addressBar;
+    std::unique_ptr<TrayIcon> m_trayIcon;
 };
 
 }  // namespace webhost

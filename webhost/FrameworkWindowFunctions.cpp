@@ -3,11 +3,13 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "Autostart.h"
 #include "FrameGeometry.h"
 #include "FrameworkBinding.h"
 #include "FrameworkFunctions.h"
 #include "FrameworkPayloads.h"
 #include "ShowCommand.h"
+#include "TrayIcon.h"
 #include "WindowList.h"
 
 namespace webhost::framework {
@@ -203,10 +205,26 @@ JsValue loadurl(const JsCall& call, BaseBlkWinow&) {
     return JsValue::boolean(true);
 }
 
-// The tray icon and the autostart list are bound here with their declared counts; until the
-// tray module provides them they answer false.
-JsValue notAvailable(const JsCall&, BaseBlkWinow&) {
-    return JsValue::boolean(false);
+// The icon goes on the window named by the first argument, when it is a web window of this
+// process.
+JsValue shellNotifyIcon(const JsCall& call, BaseBlkWinow&) {
+    auto* target = dynamic_cast<BaseBlkWinow*>(BaseWindow::fromHandle(call.intArg(0)));
+    if (!target)
+        return JsValue::boolean(false);
+    return JsValue::boolean(
+        target->trayIcon().notify(call.intArg(1), call.textArg(2), call.intArg(3), call.arg(4)));
+}
+
+JsValue addToStartupList(const JsCall& call, BaseBlkWinow&) {
+    return JsValue::integer(webhost::addToStartupList(call.textArg(0), call.textArg(1)));
+}
+
+JsValue checkStartupList(const JsCall& call, BaseBlkWinow&) {
+    return JsValue::boolean(webhost::checkStartupList(call.textArg(0), call.textArg(1)));
+}
+
+JsValue deleteFromStartupList(const JsCall& call, BaseBlkWinow&) {
+    return JsValue::integer(webhost::deleteFromStartupList(call.textArg(0)));
 }
 
 const PageFunctionEntry kWindowFunctions[] = {
@@ -225,10 +243,10 @@ const PageFunctionEntry kWindowFunctions[] = {
     {"enumDisplayMonitors", 0, enumDisplayMonitors},
     {"setForegroundWindow", 1, setForegroundWindow},
     {"loadurl", 0, loadurl},
-    {"shellNotifyIcon", 4, notAvailable},
-    {"addToStartupList", 2, notAvailable},
-    {"checkStartupList", 2, notAvailable},
-    {"deleteFromStartupList", 1, notAvailable},
+    {"shellNotifyIcon", 4, shellNotifyIcon},
+    {"addToStartupList", 2, addToStartupList},
+    {"checkStartupList", 2, checkStartupList},
+    {"deleteFromStartupList", 1, deleteFromStartupList},
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "mainwindow/PagePayloads.h"
 #include "webhost/EngineLoading.h"
 #include "webhost/ShowCommand.h"
+#include "webhost/TrayIcon.h"
 #include "webhost/WindowMessages.h"
 
 using mainwindow::MainBlkWindow;
@@ -28,7 +29,7 @@ constexpr char kPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8"></h
   "queryShareEnvAsyncCbkByCpp", "addPrinterConnectionAsyncCbk",
   "queryShareEnvAsyncProgressCbkByCpp", "resetShareEnvResultCbkByCpp",
   "resetShareEnvProgressCbkByCpp", "installDriverPackageCbkByCpp", "notifyWindowMSGByCpp",
-  "scanCbkByCpp"
+  "scanCbkByCpp", "onTrayDoubleClick", "onTrayOpen"
 ].forEach(function (name) {
   window[name] = function () {
     recordCall(name, Array.prototype.slice.call(arguments));
@@ -93,6 +94,8 @@ private slots:
     void downloadFolderCommands();
     void driverPackages();
     void pcInfoReachesPage();
+    void trayIconCallsPage();
+    void startupList();
     void closingWaitsForSearchers();  // last: it ends the event loop
     void cleanupTestCase();
 
@@ -250,6 +253,34 @@ void MainWindowTest::pcInfoReachesPage() {
     const QList<PageCall> calls = waitForCalls(1);
     QCOMPARE(calls[0].name, QByteArray("scanCbkByCpp"));
     QVERIFY2(calls[0].args.contains(R"(\"host\": \"DESKTOP-4K7QW2M\")"), calls[0].args);
+}
+
+// Whether or not the desktop has a notification area, the icon's events reach the page.
+void MainWindowTest::trayIconCallsPage() {
+    runCommand(
+        "shellNotifyIcon(handle, 0, new Array(200).join('x'), 1, {"
+        "  LBTN_DBCLK: {function: 'onTrayDoubleClick'},"
+        "  RBTN_CLK: {menu: [{id: 5, function: 'onTrayOpen', text: 'Open'}]}})");
+    QCOMPARE(m_window->trayIcon().tip().size(), 127);
+    QCOMPARE(m_window->trayIcon().menuEntries().size(), 1);
+    runCommand("sendMessage(handle, 0x467, 0, 0x203)");  // double-click
+    runCommand("sendMessage(handle, 0x111, 5, 0)");      // menu item 5 chosen
+    runCommand("sendMessage(handle, 0x111, 6, 0)");      // not an item of this menu
+    const QList<PageCall> calls = waitForCalls(2);
+    QCOMPARE(calls.size(), 2);
+    QCOMPARE(calls[0].name, QByteArray("onTrayDoubleClick"));
+    QCOMPARE(calls[1].name, QByteArray("onTrayOpen"));
+}
+
+void MainWindowTest::startupList() {
+    const QString program = R"('C:\\Program Files\\Corvanta\\corvanta.exe')";
+    QCOMPARE(runCommand("addToStartupList('Corvanta', " + program + ")").toInt(), 0);
+    QCOMPARE(runCommand("checkStartupList('Corvanta', " + program + ")").toBoolean(), true);
+    QCOMPARE(runCommand("checkStartupList('Corvanta', " + program.toLower() + ")").toBoolean(),
+             false);
+    QCOMPARE(runCommand("deleteFromStartupList('Corvanta')").toInt(), 0);
+    QCOMPARE(runCommand("checkStartupList('Corvanta', " + program + ")").toBoolean(), false);
+    QCOMPARE(runCommand("deleteFromStartupList('Corvanta')").toInt(), 2);
 }
 
 void MainWindowTest::closingWaitsForSearchers() {

@@ -49,8 +49,8 @@ public:
 
     QString path() const { return m_path->text().trimmed(); }
     void showError(win32::Error error) {
-        m_message->setText(QStringLiteral("Windows cannot connect to the printer (error %1).")
-                               .arg(error));
+        m_message->setText(
+            QStringLiteral("Windows cannot connect to the printer (error %1).").arg(error));
     }
 
 private:

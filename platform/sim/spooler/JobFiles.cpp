@@ -75,15 +75,12 @@ std::vector<SpoolJob> readJobs(const QString& folder) {
 }  // namespace
 
 QJsonObject jobToJson(const SpoolJob& job) {
-    return {{QStringLiteral("id"), double(job.id)},
-            {QStringLiteral("queueId"), job.queueId},
-            {QStringLiteral("document"), job.document},
-            {QStringLiteral("user"), job.user},
-            {QStringLiteral("machine"), job.machine},
-            {QStringLiteral("submitted"), job.submitted},
-            {QStringLiteral("pages"), double(job.pages)},
-            {QStringLiteral("size"), double(job.size)},
-            {QStringLiteral("status"), double(job.status)}};
+    return {
+        {QStringLiteral("id"), double(job.id)},        {QStringLiteral("queueId"), job.queueId},
+        {QStringLiteral("document"), job.document},    {QStringLiteral("user"), job.user},
+        {QStringLiteral("machine"), job.machine},      {QStringLiteral("submitted"), job.submitted},
+        {QStringLiteral("pages"), double(job.pages)},  {QStringLiteral("size"), double(job.size)},
+        {QStringLiteral("status"), double(job.status)}};
 }
 
 SpoolJob jobFromJson(const QJsonObject& object) {

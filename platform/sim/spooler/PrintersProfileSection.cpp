@@ -15,33 +15,37 @@ namespace {
 
 using FlagNames = std::initializer_list<std::pair<const char*, std::uint32_t>>;
 
-const FlagNames kAttributeNames = {
-    {"queued", spool::kAttributeQueued},         {"direct", spool::kAttributeDirect},
-    {"default", spool::kAttributeDefault},       {"shared", spool::kAttributeShared},
-    {"network", spool::kAttributeNetwork},       {"hidden", spool::kAttributeHidden},
-    {"local", spool::kAttributeLocal},           {"enableDevq", spool::kAttributeEnableDevq},
-    {"keepPrintedJobs", spool::kAttributeKeepPrintedJobs},
-    {"doCompleteFirst", spool::kAttributeDoCompleteFirst},
-    {"workOffline", spool::kAttributeWorkOffline}, {"enableBidi", spool::kAttributeEnableBidi},
-    {"rawOnly", spool::kAttributeRawOnly},       {"published", spool::kAttributePublished}};
+const FlagNames kAttributeNames = {{"queued", spool::kAttributeQueued},
+                                   {"direct", spool::kAttributeDirect},
+                                   {"default", spool::kAttributeDefault},
+                                   {"shared", spool::kAttributeShared},
+                                   {"network", spool::kAttributeNetwork},
+                                   {"hidden", spool::kAttributeHidden},
+                                   {"local", spool::kAttributeLocal},
+                                   {"enableDevq", spool::kAttributeEnableDevq},
+                                   {"keepPrintedJobs", spool::kAttributeKeepPrintedJobs},
+                                   {"doCompleteFirst", spool::kAttributeDoCompleteFirst},
+                                   {"workOffline", spool::kAttributeWorkOffline},
+                                   {"enableBidi", spool::kAttributeEnableBidi},
+                                   {"rawOnly", spool::kAttributeRawOnly},
+                                   {"published", spool::kAttributePublished}};
 
-const FlagNames kStatusNames = {
-    {"paused", spool::kStatusPaused},
-    {"error", spool::kStatusError},
-    {"pendingDeletion", spool::kStatusPendingDeletion},
-    {"paperJam", spool::kStatusPaperJam},
-    {"paperOut", spool::kStatusPaperOut},
-    {"manualFeed", spool::kStatusManualFeed},
-    {"paperProblem", spool::kStatusPaperProblem},
-    {"offline", spool::kStatusOffline},
-    {"busy", spool::kStatusBusy},
-    {"printing", spool::kStatusPrinting},
-    {"outputBinFull", spool::kStatusOutputBinFull},
-    {"notAvailable", spool::kStatusNotAvailable},
-    {"tonerLow", spool::kStatusTonerLow},
-    {"noToner", spool::kStatusNoToner},
-    {"userIntervention", spool::kStatusUserIntervention},
-    {"doorOpen", spool::kStatusDoorOpen}};
+const FlagNames kStatusNames = {{"paused", spool::kStatusPaused},
+                                {"error", spool::kStatusError},
+                                {"pendingDeletion", spool::kStatusPendingDeletion},
+                                {"paperJam", spool::kStatusPaperJam},
+                                {"paperOut", spool::kStatusPaperOut},
+                                {"manualFeed", spool::kStatusManualFeed},
+                                {"paperProblem", spool::kStatusPaperProblem},
+                                {"offline", spool::kStatusOffline},
+                                {"busy", spool::kStatusBusy},
+                                {"printing", spool::kStatusPrinting},
+                                {"outputBinFull", spool::kStatusOutputBinFull},
+                                {"notAvailable", spool::kStatusNotAvailable},
+                                {"tonerLow", spool::kStatusTonerLow},
+                                {"noToner", spool::kStatusNoToner},
+                                {"userIntervention", spool::kStatusUserIntervention},
+                                {"doorOpen", spool::kStatusDoorOpen}};
 
 const FlagNames kDevModeFieldNames = {{"printQuality", spool::kDmPrintQuality},
                                       {"color", spool::kDmColor},
@@ -155,8 +159,8 @@ bool readResolutions(const QJsonValue& value, const QString& path, QJsonArray& o
     for (int i = 0; i < pairs.size(); ++i) {
         const QJsonArray pair = pairs[i].toArray();
         if (pair.size() != 2 || !pair[0].isDouble() || !pair[1].isDouble()) {
-            error = QStringLiteral("%1: expected [horizontal, vertical]")
-                        .arg(json::indexPath(path, i));
+            error =
+                QStringLiteral("%1: expected [horizontal, vertical]").arg(json::indexPath(path, i));
             return false;
         }
         out.append(pair);
@@ -171,11 +175,11 @@ bool readCapabilities(const QJsonValue& value, const QString& path, QJsonObject&
     bool color = false;
     QJsonArray resolutions;
     if (!json::readObject(value, path, object, error) ||
-        !json::rejectUnknownFields(object,
-                                   {QLatin1String(key::kResolutions), QLatin1String(key::kDuplex),
-                                    QLatin1String(key::kColor),
-                                    QLatin1String(key::kPagesPerMinute)},
-                                   path, error) ||
+        !json::rejectUnknownFields(
+            object,
+            {QLatin1String(key::kResolutions), QLatin1String(key::kDuplex),
+             QLatin1String(key::kColor), QLatin1String(key::kPagesPerMinute)},
+            path, error) ||
         !json::readBool(object, QLatin1String(key::kDuplex), path, true, duplex, error) ||
         !json::readBool(object, QLatin1String(key::kColor), path, true, color, error) ||
         !readResolutions(object.value(QLatin1String(key::kResolutions)),
@@ -204,19 +208,18 @@ bool readJobs(const QJsonValue& value, const QString& path, int queueId, QJsonAr
         QJsonObject object;
         QJsonObject job;
         if (!json::readObject(list[i], where, object, error) ||
-            !json::rejectUnknownFields(object,
-                                       {QStringLiteral("document"), QStringLiteral("user"),
-                                        QStringLiteral("machine"), QStringLiteral("pages"),
-                                        QStringLiteral("size"), QStringLiteral("status")},
-                                       where, error) ||
-            !copyTexts(object,
-                       {QStringLiteral("document"), QStringLiteral("user"),
-                        QStringLiteral("machine")},
-                       where, job, error) ||
-            !copyNumbers(object,
-                         {QStringLiteral("pages"), QStringLiteral("size"),
-                          QStringLiteral("status")},
-                         kLargestWord, where, job, error)) {
+            !json::rejectUnknownFields(
+                object,
+                {QStringLiteral("document"), QStringLiteral("user"), QStringLiteral("machine"),
+                 QStringLiteral("pages"), QStringLiteral("size"), QStringLiteral("status")},
+                where, error) ||
+            !copyTexts(
+                object,
+                {QStringLiteral("document"), QStringLiteral("user"), QStringLiteral("machine")},
+                where, job, error) ||
+            !copyNumbers(
+                object, {QStringLiteral("pages"), QStringLiteral("size"), QStringLiteral("status")},
+                kLargestWord, where, job, error)) {
             return false;
         }
         job.insert(QStringLiteral("queueId"), queueId);
@@ -227,20 +230,20 @@ bool readJobs(const QJsonValue& value, const QString& path, int queueId, QJsonAr
 
 const QStringList& queueTextKeys() {
     static const QStringList keys = {
-        QLatin1String(key::kName),      QLatin1String(key::kServer),
-        QLatin1String(key::kShareName), QLatin1String(key::kPort),
-        QLatin1String(key::kDriver),    QLatin1String(key::kComment),
-        QLatin1String(key::kLocation),  QLatin1String(key::kSepFile),
+        QLatin1String(key::kName),           QLatin1String(key::kServer),
+        QLatin1String(key::kShareName),      QLatin1String(key::kPort),
+        QLatin1String(key::kDriver),         QLatin1String(key::kComment),
+        QLatin1String(key::kLocation),       QLatin1String(key::kSepFile),
         QLatin1String(key::kPrintProcessor), QLatin1String(key::kDataType),
-        QLatin1String(key::kParameters), QLatin1String(key::kAccess)};
+        QLatin1String(key::kParameters),     QLatin1String(key::kAccess)};
     return keys;
 }
 
 const QStringList& queueNumberKeys() {
-    static const QStringList keys = {
-        QLatin1String(key::kPriority), QLatin1String(key::kDefaultPriority),
-        QLatin1String(key::kStartTime), QLatin1String(key::kUntilTime),
-        QLatin1String(key::kAveragePpm)};
+    static const QStringList keys = {QLatin1String(key::kPriority),
+                                     QLatin1String(key::kDefaultPriority),
+                                     QLatin1String(key::kStartTime), QLatin1String(key::kUntilTime),
+                                     QLatin1String(key::kAveragePpm)};
     return keys;
 }
 
@@ -265,8 +268,8 @@ bool readQueue(const QJsonValue& value, const QString& path, int id, QJsonObject
                   json::memberPath(path, QStringLiteral("jobs")), id, jobs, error)) {
         return false;
     }
-    const QString access = queue.value(QLatin1String(key::kAccess)).toString(
-        QLatin1String(key::kAccessFull));
+    const QString access =
+        queue.value(QLatin1String(key::kAccess)).toString(QLatin1String(key::kAccessFull));
     if (access != QLatin1String(key::kAccessFull) && access != QLatin1String(key::kAccessUseOnly)) {
         error = QStringLiteral("%1: expected \"full\" or \"use\"")
                     .arg(json::memberPath(path, QLatin1String(key::kAccess)));
@@ -283,8 +286,8 @@ bool readQueue(const QJsonValue& value, const QString& path, int id, QJsonObject
     QJsonObject capabilities;
     if (object.contains(QLatin1String(key::kCapabilities)) &&
         !readCapabilities(object.value(QLatin1String(key::kCapabilities)),
-                          json::memberPath(path, QLatin1String(key::kCapabilities)),
-                          capabilities, error)) {
+                          json::memberPath(path, QLatin1String(key::kCapabilities)), capabilities,
+                          error)) {
         return false;
     }
     queue.insert(QLatin1String(key::kCapabilities), capabilities);
@@ -303,11 +306,12 @@ bool readDrivers(const QJsonValue& value, const QString& path, QJsonObject& driv
         quint64 attributes = 0;
         if (!json::readObject(it.value(), where, driver, error) ||
             !json::rejectUnknownFields(driver, {QLatin1String(key::kAttributes)}, where, error) ||
-            !json::readUnsigned(driver, QLatin1String(key::kAttributes), where, true,
-                                kLargestWord, attributes, error)) {
+            !json::readUnsigned(driver, QLatin1String(key::kAttributes), where, true, kLargestWord,
+                                attributes, error)) {
             return false;
         }
-        drivers.insert(it.key(), QJsonObject{{QLatin1String(key::kAttributes), double(attributes)}});
+        drivers.insert(it.key(),
+                       QJsonObject{{QLatin1String(key::kAttributes), double(attributes)}});
     }
     return true;
 }
@@ -351,7 +355,9 @@ bool parsePrinters(const QJsonValue& section, const QString& path, QJsonObject& 
     document.insert(QLatin1String(key::kQueues), queues);
     document.insert(QLatin1String(key::kNextQueueId), list.size() + 1);
     document.insert(QLatin1String(key::kNextJobId), 1);
-    document.insert(QLatin1String(key::kJobsToSpool), jobs);
+    if (!jobs.isEmpty()) {
+        document.insert(QLatin1String(key::kJobsToSpool), jobs);
+    }
     document.insert(QLatin1String(key::kUiRequests), QJsonArray());
     return true;
 }

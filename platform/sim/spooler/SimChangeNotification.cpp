@@ -18,8 +18,12 @@ struct FieldValue {
     std::wstring key;
 };
 
-FieldValue textValue(const std::wstring& text) { return {true, text, 0, text}; }
-FieldValue wordValue(std::uint32_t word) { return {false, {}, word, std::to_wstring(word)}; }
+FieldValue textValue(const std::wstring& text) {
+    return {true, text, 0, text};
+}
+FieldValue wordValue(std::uint32_t word) {
+    return {false, {}, word, std::to_wstring(word)};
+}
 
 std::wstring devModeKey(const std::optional<DevMode>& mode) {
     if (!mode) {
@@ -31,54 +35,88 @@ std::wstring devModeKey(const std::optional<DevMode>& mode) {
 }
 
 // Every printer field the simulated spooler knows, for telling whether a queue changed.
-constexpr std::array<std::uint16_t, 25> kPrinterFields = {0,  1,  2,  3,  4,  5,  6,  7,  8,
-                                                           9,  10, 11, 12, 13, 14, 15, 16, 17,
-                                                           18, 20, 21, 27, 19, 22, 23};
+constexpr std::array<std::uint16_t, 25> kPrinterFields = {
+    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 20, 21, 27, 19, 22, 23};
 
 std::optional<FieldValue> printerField(const PrinterInfo2& info, bool useOnly,
                                        std::uint16_t field) {
     switch (field) {
-    case 0: return textValue(info.serverName);
-    case 1: return textValue(info.printerName);
-    case 2: return textValue(info.shareName);
-    case 3: return textValue(info.portName);
-    case 4: return textValue(info.driverName);
-    case 5: return textValue(info.comment);
-    case 6: return textValue(info.location);
-    case 7: return FieldValue{false, {}, 0, devModeKey(info.devMode)};
-    case 8: return textValue(info.sepFile);
-    case 9: return textValue(info.printProcessor);
-    case 10: return textValue(info.parameters);
-    case 11: return textValue(info.dataType);
-    case 12: return FieldValue{false, {}, 0, useOnly ? L"use" : L"full"};
-    case 13: return wordValue(info.attributes);
-    case 14: return wordValue(info.priority);
-    case 15: return wordValue(info.defaultPriority);
-    case 16: return wordValue(info.startTime);
-    case 17: return wordValue(info.untilTime);
-    case 18: return wordValue(info.status);
-    case 20: return wordValue(info.cJobs);
-    case 21: return wordValue(info.averagePpm);
-    case 27: return textValue(info.printerName);
-    default: return std::nullopt;
+        case 0:
+            return textValue(info.serverName);
+        case 1:
+            return textValue(info.printerName);
+        case 2:
+            return textValue(info.shareName);
+        case 3:
+            return textValue(info.portName);
+        case 4:
+            return textValue(info.driverName);
+        case 5:
+            return textValue(info.comment);
+        case 6:
+            return textValue(info.location);
+        case 7:
+            return FieldValue{false, {}, 0, devModeKey(info.devMode)};
+        case 8:
+            return textValue(info.sepFile);
+        case 9:
+            return textValue(info.printProcessor);
+        case 10:
+            return textValue(info.parameters);
+        case 11:
+            return textValue(info.dataType);
+        case 12:
+            return FieldValue{false, {}, 0, useOnly ? L"use" : L"full"};
+        case 13:
+            return wordValue(info.attributes);
+        case 14:
+            return wordValue(info.priority);
+        case 15:
+            return wordValue(info.defaultPriority);
+        case 16:
+            return wordValue(info.startTime);
+        case 17:
+            return wordValue(info.untilTime);
+        case 18:
+            return wordValue(info.status);
+        case 20:
+            return wordValue(info.cJobs);
+        case 21:
+            return wordValue(info.averagePpm);
+        case 27:
+            return textValue(info.printerName);
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<FieldValue> jobField(const SpoolJob& job, const std::wstring& printer,
                                    std::uint16_t field) {
     switch (field) {
-    case 0: return textValue(printer);
-    case 1: return textValue(job.machine.toStdWString());
-    case 3: return textValue(job.user.toStdWString());
-    case 10: return wordValue(job.status);
-    case 11: return textValue({});
-    case 13: return textValue(job.document.toStdWString());
-    case 16: return textValue(job.submitted.toStdWString());
-    case 20: return wordValue(job.pages);
-    case 21: return wordValue(0);
-    case 22: return wordValue(job.size);
-    case 23: return wordValue(0);
-    default: return std::nullopt;
+        case 0:
+            return textValue(printer);
+        case 1:
+            return textValue(job.machine.toStdWString());
+        case 3:
+            return textValue(job.user.toStdWString());
+        case 10:
+            return wordValue(job.status);
+        case 11:
+            return textValue({});
+        case 13:
+            return textValue(job.document.toStdWString());
+        case 16:
+            return textValue(job.submitted.toStdWString());
+        case 20:
+            return wordValue(job.pages);
+        case 21:
+            return wordValue(0);
+        case 22:
+            return wordValue(job.size);
+        case 23:
+            return wordValue(0);
+        default:
+            return std::nullopt;
     }
 }
 
@@ -108,7 +146,9 @@ bool jobDiffers(const SpoolJob& a, const SpoolJob& b) {
 SimChangeNotification::SimChangeNotification(std::shared_ptr<SpoolerReader> reader, int queueId,
                                              std::uint32_t filter,
                                              std::optional<NotifyOptions> options)
-    : m_reader(std::move(reader)), m_queueId(queueId), m_filter(filter),
+    : m_reader(std::move(reader)),
+      m_queueId(queueId),
+      m_filter(filter),
       m_options(std::move(options)) {
     readCurrent(m_queue, m_server);
 }
@@ -200,8 +240,8 @@ SimChangeNotification::Observation SimChangeNotification::compareQueue(
         observation.change |= added ? spool::kChangeAddJob : spool::kChangeSetJob;
         for (std::uint16_t field : jobFields) {
             const auto value = jobField(job, now.info.printerName, field);
-            if (value && (added || differs(jobField(before->second, now.info.printerName, field),
-                                           value))) {
+            if (value &&
+                (added || differs(jobField(before->second, now.info.printerName, field), value))) {
                 observation.info.data.push_back(entry(spool::kNotifyTypeJob, field, id, *value));
             }
         }
@@ -254,7 +294,8 @@ SimChangeNotification::Observation SimChangeNotification::refreshed(
     auto addPrinter = [&](const PrinterInfo2& info, bool useOnly, std::uint32_t id) {
         for (std::uint16_t field : printerFields) {
             if (const auto value = printerField(info, useOnly, field)) {
-                observation.info.data.push_back(entry(spool::kNotifyTypePrinter, field, id, *value));
+                observation.info.data.push_back(
+                    entry(spool::kNotifyTypePrinter, field, id, *value));
             }
         }
     };

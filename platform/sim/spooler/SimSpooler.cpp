@@ -182,15 +182,19 @@ public:
         }
         const QueueCapabilities& capabilities = queue->capabilities;
         switch (capability) {
-        case spool::kDcEnumResolutions:
-            if (output != nullptr) {
-                *output = capabilities.resolutions;
-            }
-            return static_cast<std::int32_t>(capabilities.resolutions.size() / 2);
-        case spool::kDcDuplex: return capabilities.duplex ? 1 : 0;
-        case spool::kDcColorDevice: return capabilities.color ? 1 : 0;
-        case spool::kDcPrintRatePpm: return capabilities.pagesPerMinute;
-        default: return -1;
+            case spool::kDcEnumResolutions:
+                if (output != nullptr) {
+                    *output = capabilities.resolutions;
+                }
+                return static_cast<std::int32_t>(capabilities.resolutions.size() / 2);
+            case spool::kDcDuplex:
+                return capabilities.duplex ? 1 : 0;
+            case spool::kDcColorDevice:
+                return capabilities.color ? 1 : 0;
+            case spool::kDcPrintRatePpm:
+                return capabilities.pagesPerMinute;
+            default:
+                return -1;
         }
     }
 
@@ -220,8 +224,8 @@ public:
         return editor().removeConnection(QString::fromStdWString(name));
     }
 
-    win32::Error waitForChange(const std::vector<ChangeNotification*>& notifications,
-                               int timeoutMs, std::size_t& index) override {
+    win32::Error waitForChange(const std::vector<ChangeNotification*>& notifications, int timeoutMs,
+                               std::size_t& index) override {
         std::vector<SimChangeNotification*> watched;
         for (ChangeNotification* notification : notifications) {
             auto* own = dynamic_cast<SimChangeNotification*>(notification);
@@ -307,7 +311,9 @@ public:
         handle.reset();
         return spool::kErrorRpcServerUnavailable;
     }
-    win32::Error defaultPrinter(std::wstring&) override { return spool::kErrorRpcServerUnavailable; }
+    win32::Error defaultPrinter(std::wstring&) override {
+        return spool::kErrorRpcServerUnavailable;
+    }
     win32::Error setDefaultPrinter(const std::wstring&) override {
         return spool::kErrorRpcServerUnavailable;
     }

@@ -81,15 +81,15 @@ private:
 
 win32::Error errorFromErrno(int error) {
     switch (error) {
-    case EACCES:
-    case EPERM:
-        return win32::kAccessDenied;
-    case ENOENT:
-    case ENODEV:
-    case EINVAL:
-        return win32::kInvalidPrinterName;
-    default:
-        return win32::kRpcServerUnavailable;
+        case EACCES:
+        case EPERM:
+            return win32::kAccessDenied;
+        case ENOENT:
+        case ENODEV:
+        case EINVAL:
+            return win32::kInvalidPrinterName;
+        default:
+            return win32::kRpcServerUnavailable;
     }
 }
 
@@ -107,8 +107,8 @@ win32::Error checkPrinterShare(const QString& host, const QString& share, QStrin
     }
     ShareListing listing(context.get(), QByteArrayLiteral("smb://") + host.toUtf8() + '/');
     if (!listing.isOpen()) {
-        qCDebug(lcSim) << "listing the shares of" << host << "failed:"
-                       << std::strerror(listing.openErrno());
+        qCDebug(lcSim) << "listing the shares of" << host
+                       << "failed:" << std::strerror(listing.openErrno());
         return errorFromErrno(listing.openErrno());
     }
     while (smbc_dirent* entry = listing.next()) {

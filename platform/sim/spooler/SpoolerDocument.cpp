@@ -27,8 +27,10 @@ std::optional<DevMode> readDevMode(const QJsonValue& value) {
     const QJsonObject object = value.toObject();
     DevMode mode;
     mode.fields = number(object, key::kFields);
-    mode.printQuality = static_cast<std::int16_t>(object.value(QLatin1String(key::kPrintQuality)).toInt());
-    mode.yResolution = static_cast<std::int16_t>(object.value(QLatin1String(key::kYResolution)).toInt());
+    mode.printQuality =
+        static_cast<std::int16_t>(object.value(QLatin1String(key::kPrintQuality)).toInt());
+    mode.yResolution =
+        static_cast<std::int16_t>(object.value(QLatin1String(key::kYResolution)).toInt());
     mode.duplex = static_cast<std::int16_t>(object.value(QLatin1String(key::kDuplex)).toInt());
     mode.color = static_cast<std::int16_t>(object.value(QLatin1String(key::kColor)).toInt());
     return mode;
@@ -70,9 +72,10 @@ QueueEntry readQueue(const QJsonObject& object) {
     info.untilTime = number(object, key::kUntilTime);
     info.status = number(object, key::kStatus);
     info.averagePpm = number(object, key::kAveragePpm);
-    entry.capabilities = readCapabilities(object.value(QLatin1String(key::kCapabilities)).toObject());
-    entry.useOnly = object.value(QLatin1String(key::kAccess)).toString() ==
-                    QLatin1String(key::kAccessUseOnly);
+    entry.capabilities =
+        readCapabilities(object.value(QLatin1String(key::kCapabilities)).toObject());
+    entry.useOnly =
+        object.value(QLatin1String(key::kAccess)).toString() == QLatin1String(key::kAccessUseOnly);
     return entry;
 }
 
@@ -98,7 +101,8 @@ const QueueEntry* SpoolerSnapshot::findById(int id) const {
 std::shared_ptr<const SpoolerSnapshot> parseSnapshot(const QJsonObject& document) {
     auto snapshot = std::make_shared<SpoolerSnapshot>();
     snapshot->running = document.value(QLatin1String(key::kRunning)).toBool(true);
-    snapshot->changeCount = static_cast<quint64>(document.value(QStringLiteral("changeCount")).toDouble(0));
+    snapshot->changeCount =
+        static_cast<quint64>(document.value(QStringLiteral("changeCount")).toDouble(0));
     snapshot->hasJobsToSpool = document.contains(QLatin1String(key::kJobsToSpool));
     snapshot->defaultPrinter = text(document, key::kDefaultPrinter);
     const QJsonObject drivers = document.value(QLatin1String(key::kDrivers)).toObject();
@@ -120,8 +124,11 @@ std::shared_ptr<const SpoolerSnapshot> parseSnapshot(const QJsonObject& document
 
 int findQueueIndex(const QJsonArray& queues, const QString& name) {
     for (int i = 0; i < queues.size(); ++i) {
-        if (queues[i].toObject().value(QLatin1String(key::kName)).toString().compare(
-                name, Qt::CaseInsensitive) == 0) {
+        if (queues[i]
+                .toObject()
+                .value(QLatin1String(key::kName))
+                .toString()
+                .compare(name, Qt::CaseInsensitive) == 0) {
             return i;
         }
     }

@@ -224,7 +224,8 @@ win32::Error SpoolerEditor::changeStatus(const QString& name, std::uint32_t set,
 
 win32::Error SpoolerEditor::share(const QString& name, const QString& shareName) {
     return modifyByName(name, [&](QJsonObject& queue) {
-        queue.insert(QLatin1String(key::kShareName), shareName.isEmpty() ? nameOf(queue) : shareName);
+        queue.insert(QLatin1String(key::kShareName),
+                     shareName.isEmpty() ? nameOf(queue) : shareName);
         queue.insert(QLatin1String(key::kAttributes),
                      double(attributesOf(queue) | spool::kAttributeShared));
         return win32::kSuccess;
@@ -313,8 +314,9 @@ win32::Error SpoolerEditor::removeConnection(const QString& name) {
         }
         queues.removeAt(index);
         document.insert(QLatin1String(key::kQueues), queues);
-        if (document.value(QLatin1String(key::kDefaultPrinter)).toString().compare(
-                name, Qt::CaseInsensitive) == 0) {
+        if (document.value(QLatin1String(key::kDefaultPrinter))
+                .toString()
+                .compare(name, Qt::CaseInsensitive) == 0) {
             document.remove(QLatin1String(key::kDefaultPrinter));
         }
         return win32::kSuccess;
@@ -331,8 +333,9 @@ win32::Error SpoolerEditor::setRunning(bool running) {
 win32::Error SpoolerEditor::recordUiRequest(const QString& program, const QStringList& arguments) {
     return update([&](QJsonObject& document) {
         QJsonArray requests = document.value(QLatin1String(key::kUiRequests)).toArray();
-        requests.append(QJsonObject{{QStringLiteral("program"), program},
-                                    {QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)}});
+        requests.append(
+            QJsonObject{{QStringLiteral("program"), program},
+                        {QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)}});
         document.insert(QLatin1String(key::kUiRequests), requests);
         return win32::kSuccess;
     });

@@ -33,7 +33,9 @@ public:
     win32::Error share(const QString& name, const QString& shareName);
     win32::Error unshare(const QString& name);
     // Changes a queue found by id; `change` answers a Win32 error (0 to write).
-    win32::Error modifyQueue(int id, const std::function<win32::Error(QJsonObject&, const QJsonObject& document)>& change);
+    win32::Error modifyQueue(
+        int id,
+        const std::function<win32::Error(QJsonObject&, const QJsonObject& document)>& change);
     win32::Error deleteQueueById(int id);
 
     struct JobRequest {
@@ -49,8 +51,7 @@ public:
 
     win32::Error setDefaultPrinter(const QString& name);
     // A connection to `\\server\queue` (server given with its backslashes).
-    win32::Error addConnection(const QString& server, const QString& queue,
-                               const QString& comment);
+    win32::Error addConnection(const QString& server, const QString& queue, const QString& comment);
     win32::Error removeConnection(const QString& name);
     win32::Error setRunning(bool running);
 

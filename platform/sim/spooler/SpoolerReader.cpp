@@ -45,7 +45,9 @@ QString documentStamp(const QString& path) {
 SpoolerReader::SpoolerReader(StateStore& store, QString spoolFolder)
     : m_store(store), m_spoolFolder(std::move(spoolFolder)) {}
 
-QString SpoolerReader::stateDirectory() const { return m_store.directory(); }
+QString SpoolerReader::stateDirectory() const {
+    return m_store.directory();
+}
 
 std::shared_ptr<const SpoolerSnapshot> SpoolerReader::snapshot() {
     const QString stamp = documentStamp(m_store.documentPath(QLatin1String(kSpoolerFacility)));

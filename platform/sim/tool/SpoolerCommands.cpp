@@ -108,8 +108,9 @@ win32::Error addQueue(SpoolerEditor& editor, const QString& name, const QCommand
     return error;
 }
 
-win32::Error runVerb(const QString& verb, const QStringList& words, const QCommandLineParser& parser,
-                     const Options& options, Machine& machine, SpoolerEditor& editor) {
+win32::Error runVerb(const QString& verb, const QStringList& words,
+                     const QCommandLineParser& parser, const Options& options, Machine& machine,
+                     SpoolerEditor& editor) {
     const QString& name = words.value(0);
     if (verb == QLatin1String("add")) {
         return addQueue(editor, name, parser, options);
@@ -139,8 +140,8 @@ win32::Error runVerb(const QString& verb, const QStringList& words, const QComma
         SpoolerEditor::JobRequest request;
         request.document = parser.value(options.document);
         request.pages = parser.value(options.pages).toUInt();
-        request.user = parser.isSet(options.user) ? parser.value(options.user)
-                                                   : machine.system().userName;
+        request.user =
+            parser.isSet(options.user) ? parser.value(options.user) : machine.system().userName;
         request.machine = QStringLiteral("\\\\") + machine.system().computerName;
         return editor.addJob(name, request);
     }
@@ -184,13 +185,13 @@ int runPrinter(const QStringList& arguments, const Context& context) {
         return fail(context, error);
     }
     SimRegistry registry(machine->store());
-    SpoolerEditor editor(machine->store(),
-                         spooler::spoolFolder(registry, machine->fileSystem()));
+    SpoolerEditor editor(machine->store(), spooler::spoolFolder(registry, machine->fileSystem()));
     editor.spoolProfileJobs();
     const win32::Error result =
         runVerb(QLatin1String(verb->name), words, parser, options, *machine, editor);
     if (result != win32::kSuccess) {
-        const QString detail = editor.detail().isEmpty() ? QString() : QStringLiteral(": ") + editor.detail();
+        const QString detail =
+            editor.detail().isEmpty() ? QString() : QStringLiteral(": ") + editor.detail();
         return fail(context, QStringLiteral("printer %1 failed with error %2%3")
                                  .arg(QLatin1String(verb->name))
                                  .arg(result)
