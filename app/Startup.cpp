@@ -8,6 +8,7 @@
 #include "mainwindow/MainBlkWindow.h"
 #include "platform/Platform.h"
 #include "platform/SystemInfo.h"
+#include "printers/PrinterMonitor.h"
 #include "process/CrashHandler.h"
 #include "process/Dialogs.h"
 #include "webhost/EngineLoading.h"
@@ -53,8 +54,14 @@ webhost::StartupSettings loadSettings() {
 
 bool createMainWindow(const webhost::StartupSettings& s) {
     auto* window = new mainwindow::MainBlkWindow(s.startUrl.toUtf8());
-    return window->create(s.window, s.frame, s.options, s.tempLocalStorage, s.tempCookie,
-                          webhost::kSwShow);
+    if (!window->create(s.window, s.frame, s.options, s.tempLocalStorage, s.tempCookie,
+                        webhost::kSwShow)) {
+        return false;
+    }
+    // Printer additions, removals and changes reach the page from now on.
+    PrinterAPI::PrinterMonitor::instance().subscribeAndStart(window->handle(),
+                                                             PrinterAPI::PrinterMonitor::kMaskAll);
+    return true;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "Commands.h"
 #include "MainBlkWindow.h"
+#include "printers/PrinterCommands.h"
 #include "webhost/BaseWindow.h"
 
 namespace mainwindow {
@@ -10,11 +11,23 @@ namespace {
 
 using namespace commands;
 using B = BoundParameter;
+using webhost::JsCall;
+using webhost::JsValue;
+
+// The printer layer's commands take no window; these adapt them to the table's form.
+template <JsValue (*command)(const JsCall&)>
+JsValue withoutWindow(const JsCall& call, MainBlkWindow&) {
+    return command(call);
+}
+
+JsValue addPrinterConnectionAsync(const JsCall& call, MainBlkWindow& window) {
+    return PrinterCommands::addPrinterConnectionAsyncCommand(call, window.handle());
+}
 
 // The order is the binding order the page has always seen.
 constexpr CommandRow kCommands[] = {
     {"startGetPcinfo", B::Window, 0, startGetPcinfo},
-    {"printerList", B::None, 5, nullptr},
+    {"printerList", B::None, 5, withoutWindow<PrinterCommands::printerListCommand>},
     {"downDir", B::None, 5, downDir},
     {"startScan", B::Window, 1, nullptr},
     {"interrupt", B::Window, 1, nullptr},
@@ -29,24 +42,27 @@ constexpr CommandRow kCommands[] = {
     {"enableFirewall", B::None, 0, nullptr},
     {"enablePrinterSharing", B::None, 1, nullptr},
     {"cleanPrinterQueue", B::None, 1, nullptr},
-    {"enumPrinters", B::Window, 1, nullptr},
-    {"openManager", B::None, 2, nullptr},
-    {"printTestPage", B::None, 2, nullptr},
-    {"sharePrinter", B::None, 2, nullptr},
-    {"deletePrinter", B::None, 2, nullptr},
-    {"setDefaultPrinter", B::None, 2, nullptr},
-    {"viewPrintQueue", B::None, 2, nullptr},
-    {"addPrinter", B::None, 2, nullptr},
-    {"addPrinterConnection", B::None, 2, nullptr},
-    {"addPrinterConnectionAsync", B::Window, 2, nullptr},
-    {"showPrintPreferencesPage", B::None, 2, nullptr},
-    {"showPrinterPropertiesPage", B::None, 2, nullptr},
+    {"enumPrinters", B::Window, 1, enumPrinters},
+    {"openManager", B::None, 2, withoutWindow<PrinterCommands::openManagerCommand>},
+    {"printTestPage", B::None, 2, withoutWindow<PrinterCommands::printTestPageCommand>},
+    {"sharePrinter", B::None, 2, withoutWindow<PrinterCommands::sharePrinterCommand>},
+    {"deletePrinter", B::None, 2, withoutWindow<PrinterCommands::deletePrinterCommand>},
+    {"setDefaultPrinter", B::None, 2, withoutWindow<PrinterCommands::setDefaultPrinterCommand>},
+    {"viewPrintQueue", B::None, 2, withoutWindow<PrinterCommands::viewPrintQueueCommand>},
+    {"addPrinter", B::None, 2, withoutWindow<PrinterCommands::addPrinterCommand>},
+    {"addPrinterConnection", B::None, 2,
+     withoutWindow<PrinterCommands::addPrinterConnectionCommand>},
+    {"addPrinterConnectionAsync", B::Window, 2, addPrinterConnectionAsync},
+    {"showPrintPreferencesPage", B::None, 2,
+     withoutWindow<PrinterCommands::showPrintPreferencesPageCommand>},
+    {"showPrinterPropertiesPage", B::None, 2,
+     withoutWindow<PrinterCommands::showPrinterPropertiesPageCommand>},
     {"resetSpool_firewall_queue", B::Handle, 0, nullptr},
     {"installDriverPackage", B::Handle, 3, installDriverPackage},
-    {"getPrinterInfo", B::None, 0, nullptr},
+    {"getPrinterInfo", B::None, 0, withoutWindow<PrinterCommands::getPrinterInfoCommand>},
     {"setUSBServiceFilter", B::Window, 1, nullptr},
     {"setNetDevOverCountUserHandle", B::Window, 3, nullptr},
-    {"checkMMCExists", B::None, 1, nullptr},
+    {"checkMMCExists", B::None, 1, withoutWindow<PrinterCommands::checkMMCExistsCommand>},
     {"queryShareEnv", B::None, 0, nullptr},
     {"queryShareEnvAsync", B::Window, 1, nullptr},
     {"endQueryShareEnv", B::Window, 1, endQueryShareEnv},

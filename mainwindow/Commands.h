@@ -13,6 +13,9 @@ namespace commands {
 using webhost::JsCall;
 using webhost::JsValue;
 
+// The printer list on a worker thread.
+JsValue enumPrinters(const JsCall& call, MainBlkWindow& window);
+
 // PC information and the share-environment mutes.
 JsValue startGetPcinfo(const JsCall& call, MainBlkWindow& window);
 JsValue endQueryShareEnv(const JsCall& call, MainBlkWindow& window);

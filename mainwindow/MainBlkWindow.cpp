@@ -8,6 +8,9 @@
 #include "MainMessages.h"
 #include "PagePayloads.h"
 #include "downloads/User.h"
+#include "printers/PrinterCommands.h"
+#include "printers/PrinterInventory.h"
+#include "printers/PrinterRecords.h"
 
 namespace mainwindow {
 
@@ -83,9 +86,9 @@ LResult MainBlkWindow::onSysClose() {
     return 0;
 }
 
-LResult MainBlkWindow::onPageArguments(const char* pageFunction, WindowMessage& message) {
-    if (const auto* record = message.payloadAs<PageArgumentsPayload>())
-        callPage(pageFunction, record->pageArguments());
+LResult MainBlkWindow::onPrinterChange(WindowMessage& message) {
+    if (const auto* change = message.payloadAs<PrinterAPI::PrinterChangePayload>())
+        notifyPage("notifyPrinterChangeByCpp", {PrinterAPI::changeInfoToObject(change->info)});
     return 0;
 }
 
@@ -93,9 +96,9 @@ LResult MainBlkWindow::onPageArguments(const char* pageFunction, WindowMessage& 
 // when the installer finished defines this function.
 LResult MainBlkWindow::onPackageFinished(WindowMessage& message) {
     const auto* finished = message.payloadAs<PackageFinishedPayload>();
-    callPage("installDriverPackageCbkByCpp",
-             {JsValue::string(finished ? finished->tag : QByteArray()),
-              integer(static_cast<qint64>(message.wParam))});
+    notifyPage("installDriverPackageCbkByCpp",
+               {JsValue::string(finished ? finished->tag : QByteArray()),
+                integer(static_cast<qint64>(message.wParam))});
     return 0;
 }
 
@@ -103,14 +106,14 @@ LResult MainBlkWindow::onShareQueryResult() {
     JsValue results = JsValue::emptyArray();
     for (int value : m_shareEnvResults)
         results.append(integer(value));
-    callPage("queryShareEnvAsyncCbkByCpp", {results});
+    notifyPage("queryShareEnvAsyncCbkByCpp", {results});
     return 0;
 }
 
 LResult MainBlkWindow::windowProc(WindowMessage& message) {
     switch (message.message) {
         case kMsgResetAllFinished:
-            callPage("notifyFinishResetAllByCpp", {});
+            notifyPage("notifyFinishResetAllByCpp", {});
             return 1;
         case webhost::kWmSysCommand:
             if ((message.wParam & 0xFFF0) == webhost::kScClose)
@@ -122,15 +125,15 @@ LResult MainBlkWindow::windowProc(WindowMessage& message) {
                 return 0;
             break;
         case kMsgPrinterChanged:
-            onPageArguments("notifyPrinterChangeByCpp", message);
+            onPrinterChange(message);
             break;  // the framework procedure sees it too
         case kMsgShareResetResult:
             if (!m_shareResetEnded)
-                callPage("resetShareEnvResultCbkByCpp", {});
+                notifyPage("resetShareEnvResultCbkByCpp", {});
             return 0;
         case kMsgShareResetProgress:
             if (!m_shareResetEnded)
-                callPage(
+                notifyPage(
                     "resetShareEnvProgressCbkByCpp",
                     {integer(static_cast<qint64>(message.wParam)), integer(kShareEnvItemCount)});
             return 0;
@@ -138,20 +141,20 @@ LResult MainBlkWindow::windowProc(WindowMessage& message) {
             if (const auto* record = message.payloadAs<PageArgumentsPayload>()) {
                 QList<JsValue> args = record->pageArguments();
                 args.append(integer(message.lParam));
-                callPage("notifySharePrinterByCpp2", args);
+                notifyPage("notifySharePrinterByCpp2", args);
             }
             return 0;
         case kMsgShareQueryResult:
             return m_shareQueryEnded ? 0 : onShareQueryResult();
         case kMsgShareQueryProgress:
             if (!m_shareQueryEnded)
-                callPage("queryShareEnvAsyncProgressCbkByCpp",
-                         {integer(static_cast<qint64>(message.wParam)), integer(kShareEnvItemCount),
-                          integer(message.lParam)});
+                notifyPage("queryShareEnvAsyncProgressCbkByCpp",
+                           {integer(static_cast<qint64>(message.wParam)),
+                            integer(kShareEnvItemCount), integer(message.lParam)});
             return 0;
         case kMsgPrinterConnectionAdded:
-            callPage("addPrinterConnectionAsyncCbk",
-                     {integer(static_cast<qint64>(message.wParam))});
+            notifyPage("addPrinterConnectionAsyncCbk",
+                       {integer(static_cast<qint64>(message.wParam))});
             return 0;
         case kMsgPackageFinished:
             return onPackageFinished(message);
@@ -161,14 +164,11 @@ LResult MainBlkWindow::windowProc(WindowMessage& message) {
     return BaseBlkWinow::windowProc(message);
 }
 
+// Counted with a real enumeration of queues and connections, so the page learns of every change
+// of the count at its next load.
 void MainBlkWindow::pushPrinterCount() {
-    if (!m_printerCounter)
-        return;
-    const int count = m_printerCounter();
-    if (count == m_printerCount)
-        return;
-    m_printerCount = count;
-    callPage("notifyPrinterCountByCpp", {integer(count)});
+    if (PrinterCommands::printerCountChanged(m_printerCount))
+        notifyPage("notifyPrinterCountByCpp", {integer(m_printerCount)});
 }
 
 void MainBlkWindow::onLoadingFinished() {
@@ -177,11 +177,11 @@ void MainBlkWindow::onLoadingFinished() {
 }
 
 void MainBlkWindow::pciinfoResults(const QString& pcinfo) {
-    callPage("scanCbkByCpp", {JsValue::string(pcinfo)});
+    notifyPage("scanCbkByCpp", {JsValue::string(pcinfo)});
 }
 
 void MainBlkWindow::printersInfoResults(const QString& printers) {
-    callPage("enumPrinterCbkByCpp", {JsValue::string(printers)});
+    notifyPage("enumPrinterCbkByCpp", {JsValue::string(printers)});
 }
 
 }  // namespace mainwindow

@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QStringList>
 #include <array>
-#include <functional>
 
 #include "SearcherThread.h"
 #include "TaskbarButton.h"
@@ -25,10 +24,6 @@ public:
     webhost::LResult windowProc(webhost::WindowMessage& message) override;
     // After each page load: tells the page a changed printer count, then publishes the globals.
     void onLoadingFinished() override;
-
-    // Counts the PC's printers for "notifyPrinterCountByCpp"; the printer layer sets it.
-    using PrinterCounter = std::function<int()>;
-    void setPrinterCounter(PrinterCounter counter) { m_printerCounter = std::move(counter); }
 
     // The two scan slots: online search (kind 1) and share search (kind 2). A slot holds its
     // thread from the start until the thread has finished.
@@ -57,7 +52,7 @@ protected:
 private:
     webhost::LResult onSysClose();
     void onSearcherFinished(SearchKind kind);
-    webhost::LResult onPageArguments(const char* pageFunction, webhost::WindowMessage& message);
+    webhost::LResult onPrinterChange(webhost::WindowMessage& message);
     webhost::LResult onPackageFinished(webhost::WindowMessage& message);
     webhost::LResult onShareQueryResult();
     void pushPrinterCount();
@@ -71,7 +66,6 @@ private:
     bool m_shareQueryEnded = false;
     bool m_shareResetEnded = false;
     int m_printerCount = 0;
-    PrinterCounter m_printerCounter;
 };
 
 }  // namespace mainwindow

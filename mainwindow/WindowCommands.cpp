@@ -2,6 +2,7 @@
 #include "MainBlkWindow.h"
 #include "WorkerThread.h"
 #include "pcinfo/PcInventory.h"
+#include "printers/PrinterInventory.h"
 
 namespace mainwindow::commands {
 
@@ -14,6 +15,19 @@ JsValue startGetPcinfo(const JsCall&, MainBlkWindow& window) {
     QObject::connect(worker, &WorkerThread::resultReady, &window, &MainBlkWindow::pciinfoResults);
     worker->start(QThread::InheritPriority);
     return JsValue::boolean(true);
+}
+
+// The queues (argument 0 set: the connections) as JSON, through "enumPrinterCbkByCpp".
+JsValue enumPrinters(const JsCall& call, MainBlkWindow& window) {
+    auto* worker = new WorkerThread(
+        [](std::wstring& output, int connections) {
+            output = PrinterAPI::printersToJson(connections).toStdWString();
+        },
+        call.intArg(0), nullptr);
+    QObject::connect(worker, &WorkerThread::resultReady, &window,
+                     &MainBlkWindow::printersInfoResults);
+    worker->start(QThread::InheritPriority);
+    return JsValue();
 }
 
 // Both only mute the page calls of work that goes on to its end.

@@ -182,6 +182,11 @@ JsValue BaseBlkWinow::callPage(const QByteArray& name, const QList<JsValue>& arg
     return m_view ? m_view->callGlobal(name, args) : JsValue();
 }
 
+void BaseBlkWinow::notifyPage(const QByteArray& name, const QList<JsValue>& args) {
+    if (m_view)
+        m_view->postGlobal(name, args);
+}
+
 void BaseBlkWinow::onLoadingFinished() {
     if (!m_view) {
         return;
@@ -272,17 +277,17 @@ LResult BaseBlkWinow::windowProc(WindowMessage& message) {
             return onTrayMessage(message);
         case kMsgReceiveJsMessage:
             if (auto* js = message.payloadAs<JsMessagePayload>()) {
-                callPage("ReceiveJSMessageByCpp",
-                         {JsValue::integer(js->first), JsValue::integer(handle()),
-                          JsValue::integer(js->first), JsValue::string(js->text)});
+                notifyPage("ReceiveJSMessageByCpp",
+                           {JsValue::integer(js->first), JsValue::integer(handle()),
+                            JsValue::integer(js->first), JsValue::string(js->text)});
             }
             return 0;
         case kMsgSecondInstance:
             return onSecondInstance();
         case kMsgProcessData:
             if (auto* data = message.payloadAs<TextPayload>()) {
-                callPage("processDataMsgByCpp",
-                         {JsValue::integer(message.lParam), JsValue::string(data->text)});
+                notifyPage("processDataMsgByCpp",
+                           {JsValue::integer(message.lParam), JsValue::string(data->text)});
             }
             return 0;
         default:

@@ -47,8 +47,11 @@ public:
     // Called when the page finished loading: publishes the globals "handle" and "pid".
     virtual void onLoadingFinished();
 
-    // Calls a page function (UI thread only).
+    // Calls a page function and waits for its result (UI thread only). Only for the calls whose
+    // answer matters: waiting runs a nested event loop.
     JsValue callPage(const QByteArray& name, const QList<JsValue>& args);
+    // Calls a page function without waiting; calls keep their order with callPage's.
+    void notifyPage(const QByteArray& name, const QList<JsValue>& args);
 
     // The paths of the temporary web storage under the user's temporary folder.
     static QString tempLocalStoragePath();

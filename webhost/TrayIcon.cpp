@@ -117,7 +117,7 @@ void TrayIcon::showMenu(BaseBlkWinow& window) {
 
 LResult TrayIcon::onTrayMessage(const WindowMessage& message, BaseBlkWinow& window) {
     if (message.lParam == kLeftDoubleClick && !m_doubleClickFunction.isEmpty())
-        window.callPage(m_doubleClickFunction, {});
+        window.notifyPage(m_doubleClickFunction, {});
     else if (message.lParam == kRightButtonDown)
         showMenu(window);
     return 0;
@@ -126,7 +126,7 @@ LResult TrayIcon::onTrayMessage(const WindowMessage& message, BaseBlkWinow& wind
 bool TrayIcon::onMenuCommand(int id, BaseBlkWinow& window) {
     for (const MenuEntry& entry : m_entries) {
         if (entry.id == id) {
-            window.callPage(entry.function, {});
+            window.notifyPage(entry.function, {});
             return true;
         }
     }

@@ -10,6 +10,8 @@
 #include "mainwindow/MainBlkWindow.h"
 #include "mainwindow/MainMessages.h"
 #include "mainwindow/PagePayloads.h"
+#include "printers/PrinterInventory.h"
+#include "printers/PrinterRecords.h"
 #include "webhost/EngineLoading.h"
 #include "webhost/ShowCommand.h"
 #include "webhost/TrayIcon.h"
@@ -81,6 +83,27 @@ protected:
     }
 };
 
+PrinterAPI::PrinterChangeInfo printerChange() {
+    PrinterAPI::PrinterChangeInfo change;
+    change.dwChanged = 1;
+    change.printerName = QStringLiteral("Office Laser");
+    change.dwNotifyField = {1};
+    change.newPrinterName = QStringLiteral("Office Laser 2");
+    return change;
+}
+
+// The payload kinds of the routing table: none, a printer change, a record of host shares.
+std::unique_ptr<webhost::MessagePayload> makePayload(int kind) {
+    if (kind == 1)
+        return std::make_unique<PrinterAPI::PrinterChangePayload>(printerChange());
+    if (kind == 2) {
+        JsValue record = JsValue::emptyObject();
+        record.set("printerName", JsValue::string(QByteArray("A")));
+        return std::make_unique<ArgumentsPayload>(QList<JsValue>{record});
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -144,35 +167,35 @@ void MainWindowTest::messagesReachPageFunctions_data() {
     QTest::addColumn<uint>("message");
     QTest::addColumn<qulonglong>("wParam");
     QTest::addColumn<qlonglong>("lParam");
-    QTest::addColumn<bool>("withPayload");
+    QTest::addColumn<int>("payload");
     QTest::addColumn<QByteArray>("function");
     QTest::addColumn<QByteArray>("args");
     QTest::newRow("0x84E repair ended")
-        << 0x84Eu << 0ull << 0ll << false << QByteArray("notifyFinishResetAllByCpp")
+        << 0x84Eu << 0ull << 0ll << 0 << QByteArray("notifyFinishResetAllByCpp")
         << QByteArray("[]");
     QTest::newRow("0x850 printer change")
-        << 0x850u << 0ull << 0ll << true << QByteArray("notifyPrinterChangeByCpp")
-        << QByteArray(R"([{"printerName":"A"}])");
+        << 0x850u << 1ull << 0ll << 1 << QByteArray("notifyPrinterChangeByCpp")
+        << "[" + PrinterAPI::changeInfoToObject(printerChange()).toWire() + "]";
     QTest::newRow("0x853 host shares")
-        << 0x853u << 0ull << 7ll << true << QByteArray("notifySharePrinterByCpp2")
+        << 0x853u << 0ull << 7ll << 2 << QByteArray("notifySharePrinterByCpp2")
         << QByteArray(R"([{"printerName":"A"},7])");
     QTest::newRow("0x854 share check result")
-        << 0x854u << 0ull << 0ll << false << QByteArray("queryShareEnvAsyncCbkByCpp")
+        << 0x854u << 0ull << 0ll << 0 << QByteArray("queryShareEnvAsyncCbkByCpp")
         << QByteArray("[[0,0,0,0,0,0,0,0,0,0,0]]");
     QTest::newRow("0x855 connection added")
-        << 0x855u << 5ull << 0ll << false << QByteArray("addPrinterConnectionAsyncCbk")
+        << 0x855u << 5ull << 0ll << 0 << QByteArray("addPrinterConnectionAsyncCbk")
         << QByteArray("[5]");
     QTest::newRow("0x856 share check step")
-        << 0x856u << 3ull << 1ll << false << QByteArray("queryShareEnvAsyncProgressCbkByCpp")
+        << 0x856u << 3ull << 1ll << 0 << QByteArray("queryShareEnvAsyncProgressCbkByCpp")
         << QByteArray("[3,11,1]");
     QTest::newRow("0x857 share repair result")
-        << 0x857u << 0ull << 0ll << false << QByteArray("resetShareEnvResultCbkByCpp")
+        << 0x857u << 0ull << 0ll << 0 << QByteArray("resetShareEnvResultCbkByCpp")
         << QByteArray("[]");
     QTest::newRow("0x858 share repair step")
-        << 0x858u << 4ull << 0ll << false << QByteArray("resetShareEnvProgressCbkByCpp")
+        << 0x858u << 4ull << 0ll << 0 << QByteArray("resetShareEnvProgressCbkByCpp")
         << QByteArray("[4,11]");
     QTest::newRow("0x464 child closed")
-        << 0x464u << 77ull << 0ll << false << QByteArray("notifyWindowMSGByCpp")
+        << 0x464u << 77ull << 0ll << 0 << QByteArray("notifyWindowMSGByCpp")
         << QByteArray("[77,1]");
 }
 
@@ -181,18 +204,12 @@ void MainWindowTest::messagesReachPageFunctions() {
     QFETCH(uint, message);
     QFETCH(qulonglong, wParam);
     QFETCH(qlonglong, lParam);
-    QFETCH(bool, withPayload);
+    QFETCH(int, payload);
     QFETCH(QByteArray, function);
     QFETCH(QByteArray, args);
     const webhost::WindowHandle handle = m_window->handle();
     std::thread([=] {
-        std::unique_ptr<webhost::MessagePayload> payload;
-        if (withPayload) {
-            JsValue change = JsValue::emptyObject();
-            change.set("printerName", JsValue::string(QByteArray("A")));
-            payload = std::make_unique<ArgumentsPayload>(QList<JsValue>{change});
-        }
-        webhost::postMessage(handle, message, wParam, lParam, std::move(payload));
+        webhost::postMessage(handle, message, wParam, lParam, makePayload(payload));
     }).join();
     const QList<PageCall> calls = waitForCalls(1);
     QCOMPARE(calls.size(), 1);

@@ -1,0 +1,196 @@
+// The printer actions: printui command lines, sharing, deleting, the consoles and the
+// programs they start on the simulated PC.
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QtTest>
+
+#include "TestPc.h"
+#include "platform/Platform.h"
+#include "platform/Spooler.h"
+#include "printers/PrintUiCommandLines.h"
+#include "printers/PrinterActions.h"
+#include "printers/PrinterCommands.h"
+#include "printers/PrinterInventory.h"
+
+namespace {
+
+// The global machine of this test run (CORVANTA_MACHINE, set up by main).
+QJsonObject globalSpoolerState() {
+    QString error;
+    const auto machine =
+        platform::sim::Machine::open(platform::sim::Machine::configuredDirectory(), error);
+    QJsonObject document;
+    if (machine) {
+        machine->store().read(QStringLiteral("spooler"), document, error);
+    }
+    return document;
+}
+
+int jobsOf(const QString& queue) {
+    PrinterAPI::PrinterChangeInfo info;
+    PrinterAPI::readPrinterState(platform::spooler(), queue, info);
+    return static_cast<int>(info.dwCjobs);
+}
+
+bool hasUiRequest(const QString& program, const QStringList& arguments) {
+    for (const QJsonValue& request :
+         globalSpoolerState().value(QStringLiteral("uiRequests")).toArray()) {
+        const QJsonObject object = request.toObject();
+        if (object.value(QStringLiteral("program")).toString() == program &&
+            object.value(QStringLiteral("arguments")).toVariant().toStringList() == arguments) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+class ActionsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void commandLines_data() {
+        QTest::addColumn<QString>("built");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("test page") << PrinterAPI::testPageArguments("Office")
+                                   << "printui.dll,PrintUIEntry /k  /n\"Office\"  /b \"Test Page\"";
+        QTest::newRow("queue window") << PrinterAPI::queueWindowArguments("Office")
+                                      << "printui.dll,PrintUIEntry /o  /n\"Office\" ";
+        QTest::newRow("preferences") << PrinterAPI::preferencesArguments("Office")
+                                     << "printui.dll,PrintUIEntry /e /n \"Office\"";
+        QTest::newRow("properties") << PrinterAPI::propertiesArguments("Office")
+                                    << "printui.dll,PrintUIEntry /p /n \"Office\"";
+        QTest::newRow("local wizard")
+            << PrinterAPI::wizardArguments(0) << "printui.dll,PrintUIEntry /il";
+        QTest::newRow("network wizard")
+            << PrinterAPI::wizardArguments(1) << "printui.dll,PrintUIEntry /ip";
+        QTest::newRow("machine wizard")
+            << PrinterAPI::wizardArguments(2) << "printui.dll,PrintUIEntry /im";
+        QTest::newRow("other wizard") << PrinterAPI::wizardArguments(7) << "";
+        QTest::newRow("command line")
+            << PrinterAPI::rundll32CommandLine("printui.dll,PrintUIEntry /il")
+            << "C:\\Windows\\System32\\rundll32.exe printui.dll,PrintUIEntry /il";
+    }
+
+    void commandLines() {
+        QFETCH(QString, built);
+        QFETCH(QString, expected);
+        QCOMPARE(built, expected);
+    }
+
+    // A quote in the name would close printui's quoted name and pass the rest as options.
+    void quoteInNameIsRefused() {
+        const QString injected = QStringLiteral("Office\" /dl /n\"Other");
+        QCOMPARE(PrinterAPI::printTestPage(injected), 1801u);
+        QCOMPARE(PrinterAPI::viewPrintQueue(injected), 1801u);
+        QCOMPARE(PrinterAPI::showPrintPreferences(injected), 1801u);
+        QCOMPARE(PrinterAPI::showPrinterProperties(injected), 1801u);
+    }
+
+    void testPageAddsAJob() {
+        const int before = jobsOf(QStringLiteral("Office Laser"));
+        QCOMPARE(PrinterAPI::printTestPage(QStringLiteral("Office Laser")), 0u);
+        QTRY_COMPARE(jobsOf(QStringLiteral("Office Laser")), before + 1);
+    }
+
+    void printUiWindowsAreRecorded() {
+        QCOMPARE(PrinterAPI::showPrinterProperties(QStringLiteral("Reception Color")), 0u);
+        QTRY_VERIFY(hasUiRequest(
+            QStringLiteral("printui"),
+            {QStringLiteral("/p"), QStringLiteral("/n"), QStringLiteral("Reception Color")}));
+        PrinterAPI::addPrinter(platform::spooler(), 0, 1);
+        QTRY_VERIFY(hasUiRequest(QStringLiteral("printui"), {QStringLiteral("/ip")}));
+    }
+
+    void openManager() {
+        QCOMPARE(PrinterAPI::openManager(1, 0), PrinterAPI::kTooFewArguments);
+        QCOMPARE(PrinterAPI::openManager(0, 0), 536870913u);
+        QCOMPARE(PrinterAPI::openManager(2, 2), 0u);
+        QTRY_VERIFY(hasUiRequest(QStringLiteral("control"), {QStringLiteral("printers")}));
+    }
+
+    void snapIns() {
+        QVERIFY(PrinterAPI::checkMMCExists(platform::registry(), 0));
+        QVERIFY(PrinterAPI::checkMMCExists(platform::registry(), 1));
+        QVERIFY(!PrinterAPI::checkMMCExists(platform::registry(), 2));
+    }
+
+    void shareUnderTheQueueName() {
+        auto pc = TestPc::fromProfile(QStringLiteral("win10"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        QCOMPARE(PrinterAPI::setQueueShared(pc->spooler(), "Reception Color", true), 0u);
+        auto printers = PrinterAPI::listPrinters(pc->spooler(), 0);
+        auto found = std::find_if(printers.begin(), printers.end(), [](const auto& p) {
+            return p.printerName == QLatin1String("Reception Color");
+        });
+        QCOMPARE(found->shareName, QStringLiteral("Reception Color"));
+        QVERIFY(found->isShare);
+        QCOMPARE(PrinterAPI::setQueueShared(pc->spooler(), "Reception Color", false), 0u);
+        PrinterAPI::PrinterChangeInfo info;
+        PrinterAPI::readPrinterState(pc->spooler(), "Reception Color", info);
+        QVERIFY((info.dwAttribute & platform::spool::kAttributeShared) == 0);
+    }
+
+    void refusedAccess() {
+        auto pc = TestPc::fromProfile(QStringLiteral("win10"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        QCOMPARE(PrinterAPI::setQueueShared(pc->spooler(), "Label Printer", true), 5u);
+        QCOMPARE(PrinterAPI::deleteQueue(pc->spooler(), "Label Printer", false), 5u);
+        QCOMPARE(PrinterAPI::setQueueShared(pc->spooler(), "Nope", true), 1801u);
+    }
+
+    void deleteConnectionOnly() {
+        auto pc = TestPc::fromProfile(QStringLiteral("win10"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        QCOMPARE(PrinterAPI::deleteQueue(pc->spooler(), "\\\\FILESERVER\\Accounting", true), 0u);
+        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 1).size(), 0);
+        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 0).size(), 5);
+        // A local queue is not a connection: nothing is deleted.
+        QCOMPARE(PrinterAPI::deleteQueue(pc->spooler(), "Office Laser", true), 1801u);
+        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 0).size(), 5);
+    }
+
+    void deleteLocalQueueWithItsJobs() {
+        auto pc = TestPc::fromProfile(QStringLiteral("win10"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 0).size(), 5);  // spools the jobs
+        const QString spool = pc->directory() + "/drive_c/Windows/system32/spool/PRINTERS";
+        QCOMPARE(QDir(spool).entryList({"*.SHD"}, QDir::Files).size(), 3);
+        QCOMPARE(PrinterAPI::deleteQueue(pc->spooler(), "Office Laser", false), 0u);
+        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 0).size(), 4);
+        QCOMPARE(QDir(spool).entryList({"*.SHD"}, QDir::Files).size(), 1);
+        std::wstring defaultName;
+        QCOMPARE(pc->spooler().defaultPrinter(defaultName), platform::win32::kFileNotFound);
+    }
+
+    void setDefault() {
+        auto pc = TestPc::fromProfile(QStringLiteral("win10"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        QVERIFY(PrinterAPI::setDefaultPrinter(pc->spooler(), "Reception Color"));
+        QVERIFY(!PrinterAPI::setDefaultPrinter(pc->spooler(), "Nope"));
+        std::wstring defaultName;
+        pc->spooler().defaultPrinter(defaultName);
+        QCOMPARE(QString::fromStdWString(defaultName), QStringLiteral("Reception Color"));
+    }
+
+    void commandAdapters() {
+        webhost::JsCall oneArgument({webhost::JsValue::integer(0)});
+        QCOMPARE(PrinterCommands::openManagerCommand(oneArgument).toInt(), 536870913);
+        webhost::JsCall unknown({webhost::JsValue::string(QByteArray("Nope"))});
+        QCOMPARE(PrinterCommands::getPrinterInfoCommand(unknown).get("code").toInt(), 1801);
+        QCOMPARE(PrinterCommands::setDefaultPrinterCommand(unknown).type(),
+                 webhost::JsValue::Type::Boolean);
+        int count = 0;
+        QVERIFY(PrinterCommands::printerCountChanged(count));
+        QCOMPARE(count, PrinterAPI::countPrinters(platform::spooler()));
+        QVERIFY(!PrinterCommands::printerCountChanged(count));
+    }
+};
+
+int runActionsTests(int argc, char** argv) {
+    ActionsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ActionsTest.moc"

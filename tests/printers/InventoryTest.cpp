@@ -1,0 +1,200 @@
+// The printer JSON, the state object and the printer count over the simulated PC's queues.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+#include "TestPc.h"
+#include "printers/PrinterInventory.h"
+
+using PrinterAPI::LocalPrinterInfo;
+
+namespace {
+
+QJsonObject printerNamed(const QJsonArray& printers, const QString& name) {
+    for (const QJsonValue& printer : printers) {
+        if (printer.toObject().value(QStringLiteral("printerName")).toString() == name) {
+            return printer.toObject();
+        }
+    }
+    return {};
+}
+
+QJsonArray numbers(std::initializer_list<int> values) {
+    QJsonArray array;
+    for (int value : values) {
+        array.append(value);
+    }
+    return array;
+}
+
+}  // namespace
+
+class InventoryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_pc = TestPc::fromProfile(QStringLiteral("win10"));
+        QVERIFY2(m_pc->isValid(), qPrintable(m_pc->error()));
+    }
+
+    void printerMember_data() {
+        QTest::addColumn<QString>("queue");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QJsonValue>("expected");
+        QTest::newRow("default printer") << "Office Laser"
+                                         << "isDefault" << QJsonValue(true);
+        QTest::newRow("not default") << "Reception Color"
+                                     << "isDefault" << QJsonValue(false);
+        QTest::newRow("quality with y resolution") << "Office Laser"
+                                                   << "printQuality" << QJsonValue(600);
+        QTest::newRow("device mode without y resolution") << "Reception Color"
+                                                          << "printQuality" << QJsonValue(0);
+        QTest::newRow("no device mode") << "Label Printer"
+                                        << "printQuality" << QJsonValue(0);
+        QTest::newRow("every resolution value in pair order")
+            << "Office Laser"
+            << "resolutions" << QJsonValue(numbers({300, 300, 600, 600, 1200, 1200}));
+        QTest::newRow("unequal pairs")
+            << "Reception Color"
+            << "resolutions" << QJsonValue(numbers({600, 600, 1200, 600}));
+        QTest::newRow("no resolutions") << "Label Printer"
+                                        << "resolutions" << QJsonValue(QJsonArray());
+        QTest::newRow("shared") << "Reception Color"
+                                << "isShare" << QJsonValue(true);
+        QTest::newRow("share name") << "Reception Color"
+                                    << "shareName" << QJsonValue("RECEPTION");
+        QTest::newRow("local") << "Office Laser"
+                               << "isLocal" << QJsonValue(true);
+        QTest::newRow("jobs from the spool folder") << "Office Laser"
+                                                    << "cjobs" << QJsonValue(2);
+        QTest::newRow("status in error") << "Warehouse Printer"
+                                         << "status" << QJsonValue(0x82);
+        QTest::newRow("driver attributes") << "Microsoft Print to PDF"
+                                           << "driverAttributes" << QJsonValue(387);
+        QTest::newRow("duplex") << "Office Laser"
+                                << "duplex" << QJsonValue(true);
+        QTest::newRow("colour") << "Reception Color"
+                                << "color" << QJsonValue(true);
+        QTest::newRow("pages per minute") << "Office Laser"
+                                          << "printPagePerMinute" << QJsonValue(40);
+        QTest::newRow("driver error reads negative") << "Label Printer"
+                                                     << "printPagePerMinute" << QJsonValue(-1);
+        QTest::newRow("local queue has no server") << "Office Laser"
+                                                   << "serverName" << QJsonValue("");
+    }
+
+    void printerMember() {
+        QFETCH(QString, queue);
+        QFETCH(QString, key);
+        QFETCH(QJsonValue, expected);
+        const QJsonArray printers =
+            QJsonDocument::fromJson(PrinterAPI::printersToJsonBytes(m_pc->spooler(), 0)).array();
+        const QJsonObject printer = printerNamed(printers, queue);
+        QVERIFY2(!printer.isEmpty(), qPrintable(queue));
+        QCOMPARE(printer.value(key), expected);
+    }
+
+    void jsonIsCompactWithExactlyTheKeysSorted() {
+        const QByteArray json = PrinterAPI::printersToJsonBytes(m_pc->spooler(), 0);
+        QVERIFY(json.startsWith("[{\"attributes\":"));
+        QVERIFY(!json.contains(": ") && !json.contains('\n'));
+        const QJsonObject first = QJsonDocument::fromJson(json).array().first().toObject();
+        const QStringList keys = first.keys();
+        QCOMPARE(keys.size(), 26);
+        QVERIFY(json.indexOf("\"printPagePerMinute\"") < json.indexOf("\"printerName\""));
+        QVERIFY(json.indexOf("\"printQuality\"") < json.indexOf("\"printerName\""));
+    }
+
+    void localAndConnectionsAreSeparate() {
+        const auto local = PrinterAPI::listPrinters(m_pc->spooler(), 0);
+        const auto connections = PrinterAPI::listPrinters(m_pc->spooler(), 1);
+        QCOMPARE(local.size(), 5);
+        QCOMPARE(connections.size(), 1);
+        QCOMPARE(connections[0].printerName, QStringLiteral("\\\\FILESERVER\\Accounting"));
+        QCOMPARE(connections[0].serverName, QStringLiteral("\\\\FILESERVER"));
+        QCOMPARE(PrinterAPI::countPrinters(m_pc->spooler()), 6);
+    }
+
+    void emptyPc() {
+        auto pc = TestPc::fromProfile(QStringLiteral("empty"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        QCOMPARE(PrinterAPI::printersToJsonBytes(pc->spooler(), 0), QByteArray("[]"));
+        QCOMPARE(PrinterAPI::printersToJsonBytes(pc->spooler(), 1), QByteArray("[]"));
+        QCOMPARE(PrinterAPI::countPrinters(pc->spooler()), 0);
+        QCOMPARE(PrinterAPI::printerDeviceListJson(),
+                 QJsonDocument(QJsonArray()).toJson(QJsonDocument::Indented));
+    }
+
+    // Counting the records of a size-only call gives 0 whatever is installed; the count must
+    // come from a real enumeration.
+    void countFollowsQueues() {
+        platform::EnumerationSize size;
+        QCOMPARE(m_pc->spooler().enumPrintersSize(platform::spool::kEnumLocal, 1, size),
+                 platform::win32::kInsufficientBuffer);
+        QCOMPARE(size.returned, 0u);
+        QVERIFY(size.needed > 0);
+        QCOMPARE(
+            m_pc->editor().addQueue(QJsonObject{{QStringLiteral("name"), QStringLiteral("Extra")}}),
+            platform::win32::kSuccess);
+        QCOMPARE(PrinterAPI::countPrinters(m_pc->spooler()), 7);
+    }
+
+    void noDefaultPrinter() {
+        auto pc = TestPc::fromProfileText(profileWithQueues(3));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        for (const LocalPrinterInfo& printer : PrinterAPI::listPrinters(pc->spooler(), 0)) {
+            QVERIFY(!printer.isDefault);
+        }
+    }
+
+    void stateOfUnknownQueue() {
+        const webhost::JsValue answer = PrinterAPI::printerInfoAnswer(m_pc->spooler(), "Nope");
+        QCOMPARE(answer.keys(), QList<QByteArray>{"code"});
+        QCOMPARE(answer.get("code").toInt(), 1801);
+    }
+
+    void stateOfKnownQueue() {
+        const webhost::JsValue answer =
+            PrinterAPI::printerInfoAnswer(m_pc->spooler(), "Warehouse Printer");
+        QCOMPARE(answer.get("code").toInt(), 0);
+        const webhost::JsValue info = answer.get("info");
+        QCOMPARE(info.keys(), (QList<QByteArray>{"dwChanged", "dwNotifyField", "printerName",
+                                                 "printerServer", "newPrinterName", "dwAttribute",
+                                                 "dwPrinterStatus", "dwJobStatus", "dwCjobs"}));
+        QCOMPARE(info.get("dwChanged").toInt(), 0);
+        QCOMPARE(info.get("dwNotifyField").length(), 0);
+        QCOMPARE(info.get("printerName").toText(), QStringLiteral("Warehouse Printer"));
+        QCOMPARE(info.get("newPrinterName").toText(), QString());
+        QCOMPARE(info.get("dwPrinterStatus").toInt(), 0x82);
+        QCOMPARE(info.get("dwCjobs").toInt(), 1);
+    }
+
+    void largeUnsignedValuesReadNegative() {
+        PrinterAPI::PrinterChangeInfo info;
+        info.dwPrinterStatus = 0x80000000u;
+        info.dwNotifyField = {1, 18};
+        const webhost::JsValue object = PrinterAPI::changeInfoToObject(info);
+        QCOMPARE(object.get("dwPrinterStatus").toNumber(), -2147483648.0);
+        QCOMPARE(object.get("dwNotifyField").at(1).toInt(), 18);
+    }
+
+    void stoppedSpooler() {
+        auto pc = TestPc::fromProfileText(profileWithQueues(2, false));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        PrinterAPI::PrinterChangeInfo info;
+        QCOMPARE(PrinterAPI::readPrinterState(pc->spooler(), "Queue 1", info), 1722u);
+        QCOMPARE(PrinterAPI::printersToJsonBytes(pc->spooler(), 0), QByteArray("[]"));
+    }
+
+private:
+    std::unique_ptr<TestPc> m_pc;
+};
+
+int runInventoryTests(int argc, char** argv) {
+    InventoryTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "InventoryTest.moc"

@@ -1,0 +1,187 @@
+// The change monitor end to end: changes made on the simulated PC (in this process or by
+// corvanta-sim) reach subscribed windows as printer-change messages.
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+#include "TestPc.h"
+#include "TestWindow.h"
+#include "platform/sim/spooler/SimChangeNotification.h"
+#include "printers/PrinterMonitor.h"
+
+using PrinterAPI::PrinterMonitor;
+namespace spool = platform::spool;
+
+namespace {
+
+constexpr int kDeliveryTimeoutMs = 5000;
+
+std::unique_ptr<PrinterMonitor> monitorOn(TestPc& pc) {
+    return std::make_unique<PrinterMonitor>(pc.spooler(), L"\\\\DESKTOP-4K7QW2M");
+}
+
+int runTool(const QString& machine, const QStringList& arguments) {
+    QProcess tool;
+    tool.start(QStringLiteral(CORVANTA_SIM_TOOL),
+               QStringList{QStringLiteral("--machine"), machine} + arguments);
+    tool.waitForFinished();
+    return tool.exitCode();
+}
+
+}  // namespace
+
+class MonitorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_pc = TestPc::fromProfile(QStringLiteral("win10"));
+        QVERIFY2(m_pc->isValid(), qPrintable(m_pc->error()));
+        m_window = std::make_unique<TestWindow>();
+        m_monitor = monitorOn(*m_pc);
+    }
+
+    void cleanup() {
+        m_monitor.reset();
+        m_window.reset();
+        m_pc.reset();
+    }
+
+    void renameReportsOldAndNewName() {
+        startMonitor(PrinterMonitor::kMaskAll);
+        QCOMPARE(m_pc->editor().renameQueue("Office Laser", "Front Desk"), 0u);
+        const TestWindow::Received* renamed = waitFor("Office Laser", spool::kChangeSetPrinter);
+        QVERIFY(renamed);
+        QCOMPARE(renamed->info.newPrinterName, QStringLiteral("Front Desk"));
+        QVERIFY(renamed->info.dwNotifyField.contains(spool::kPrinterFieldPrinterName));
+        QCOMPARE(renamed->wParam, webhost::WParam(renamed->info.dwChanged));
+
+        QCOMPARE(m_pc->editor().changeStatus("Front Desk", spool::kStatusPaused, 0), 0u);
+        const TestWindow::Received* paused = waitFor("Front Desk", spool::kChangeSetPrinter);
+        QVERIFY(paused);
+        QVERIFY(paused->info.newPrinterName.isEmpty());
+    }
+
+    void pauseReportsStatus() {
+        startMonitor(PrinterMonitor::kMaskAll);
+        QCOMPARE(m_pc->editor().changeStatus("Reception Color", spool::kStatusPaused, 0), 0u);
+        const TestWindow::Received* paused = waitFor("Reception Color", spool::kChangeSetPrinter);
+        QVERIFY(paused);
+        QVERIFY(paused->info.dwNotifyField.contains(spool::kPrinterFieldStatus));
+        QVERIFY(paused->info.dwPrinterStatus & spool::kStatusPaused);
+        QVERIFY(paused->info.printerServer.isEmpty());
+    }
+
+    void additionFromAnotherProcess() {
+        startMonitor(PrinterMonitor::kMaskAll);
+        QCOMPARE(runTool(m_pc->directory(), {"printer", "add", "Plotter"}), 0);
+        const TestWindow::Received* added = waitFor("Plotter", spool::kChangeAddPrinter);
+        QVERIFY(added);
+        QCOMPARE(added->info.dwChanged, spool::kChangeAddPrinter);
+        QVERIFY(added->info.dwNotifyField.isEmpty());
+        QVERIFY(added->info.printerServer.isEmpty());
+        // The pass starts again and watches the new queue from then on.
+        QTRY_VERIFY_WITH_TIMEOUT(m_monitor->passesStarted() >= 2, kDeliveryTimeoutMs);
+        QCOMPARE(runTool(m_pc->directory(), {"printer", "pause", "Plotter"}), 0);
+        QVERIFY(waitFor("Plotter", spool::kChangeSetPrinter));
+    }
+
+    void deletionRestartsThePass() {
+        startMonitor(PrinterMonitor::kMaskAll);
+        QCOMPARE(m_pc->editor().removeQueue("Warehouse Printer"), 0u);
+        QVERIFY(waitFor("Warehouse Printer", spool::kChangeDeletePrinter));
+        QTRY_VERIFY_WITH_TIMEOUT(m_monitor->passesStarted() >= 2, kDeliveryTimeoutMs);
+    }
+
+    void jobsChangeTheCount() {
+        startMonitor(PrinterMonitor::kMaskAll);
+        QCOMPARE(runTool(m_pc->directory(), {"printer", "job", "Office Laser"}), 0);
+        const TestWindow::Received* job = waitFor("Office Laser", spool::kChangeSetPrinter);
+        QVERIFY(job);
+        QVERIFY(job->info.dwNotifyField.contains(spool::kPrinterFieldCJobs));
+        QCOMPARE(job->info.dwCjobs, 3u);
+    }
+
+    void additionsOnlySubscriber() {
+        TestWindow additionsOnly;
+        m_monitor->subscribe(additionsOnly.handle(), PrinterMonitor::kMaskAdditions);
+        startMonitor(PrinterMonitor::kMaskAll);
+        QCOMPARE(m_pc->editor().changeStatus("Office Laser", spool::kStatusPaused, 0), 0u);
+        QVERIFY(waitFor("Office Laser", spool::kChangeSetPrinter));
+        QCOMPARE(m_pc->editor().addQueue(QJsonObject{{"name", "Scanner Queue"}}), 0u);
+        QVERIFY(waitFor("Scanner Queue", spool::kChangeAddPrinter));
+        QTRY_COMPARE(additionsOnly.messages.size(), 1);
+        QCOMPARE(additionsOnly.messages[0].info.printerName, QStringLiteral("Scanner Queue"));
+        m_monitor->unsubscribe(additionsOnly.handle());
+    }
+
+    // More queues than one Windows wait can take (64 handles): every one is still watched.
+    void manyQueuesAreAllWatched() {
+        m_monitor.reset();
+        m_pc = TestPc::fromProfileText(profileWithQueues(70));
+        QVERIFY2(m_pc->isValid(), qPrintable(m_pc->error()));
+        m_monitor = monitorOn(*m_pc);
+        m_monitor->subscribeAndStart(m_window->handle(), PrinterMonitor::kMaskAll);
+        QTRY_VERIFY(m_monitor->passesStarted() >= 1);
+        QCOMPARE(m_pc->editor().changeStatus("Queue 70", spool::kStatusPaused, 0), 0u);
+        QVERIFY(waitFor("Queue 70", spool::kChangeSetPrinter));
+    }
+
+    // More changes than the spooler keeps for one notification: the info comes back discarded
+    // and a refresh gives every requested field with the change flags.
+    void discardedInfoIsRefreshed() {
+        std::unique_ptr<platform::PrinterHandle> handle;
+        QCOMPARE(m_pc->spooler().openPrinter(L"Office Laser", spool::kAccessUse, handle), 0u);
+        platform::NotifyOptions options;
+        options.types = {{spool::kNotifyTypeJob,
+                          {spool::kJobFieldDocument, spool::kJobFieldStatus,
+                           spool::kJobFieldTotalPages, spool::kJobFieldTotalBytes}},
+                         {spool::kNotifyTypePrinter, {spool::kPrinterFieldCJobs}}};
+        std::unique_ptr<platform::ChangeNotification> notification;
+        QCOMPARE(handle->findFirstChange(spool::kChangeSetPrinter, &options, notification), 0u);
+        for (int i = 0; i < 20; ++i) {
+            QCOMPARE(m_pc->editor().addJob("Office Laser", {}), 0u);
+        }
+        std::uint32_t change = 0;
+        std::unique_ptr<platform::NotifyInfo> info;
+        QCOMPARE(notification->next(change, nullptr, info), 0u);
+        QVERIFY(info);
+        QVERIFY(info->flags & spool::kNotifyInfoDiscarded);
+        QVERIFY(change & spool::kChangeAddJob);
+        platform::NotifyOptions refresh;
+        refresh.flags = spool::kNotifyOptionsRefresh;
+        QCOMPARE(notification->next(change, &refresh, info), 0u);
+        QVERIFY(change & spool::kChangeAddJob);
+        QCOMPARE(info->flags & spool::kNotifyInfoDiscarded, 0u);
+        QCOMPARE(info->data.size(), std::size_t(1 + 22 * 4));  // cJobs and 4 fields of 22 jobs
+    }
+
+private:
+    void startMonitor(quint32 mask) {
+        m_monitor->subscribeAndStart(m_window->handle(), mask);
+        QTRY_VERIFY(m_monitor->passesStarted() >= 1);
+    }
+
+    const TestWindow::Received* waitFor(const QString& printer, quint32 change) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < kDeliveryTimeoutMs) {
+            if (const TestWindow::Received* received = m_window->find(printer, change)) {
+                return received;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return m_window->find(printer, change);
+    }
+
+    std::unique_ptr<TestPc> m_pc;
+    std::unique_ptr<TestWindow> m_window;
+    std::unique_ptr<PrinterMonitor> m_monitor;
+};
+
+int runMonitorTests(int argc, char** argv) {
+    MonitorTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MonitorTest.moc"
