@@ -38,6 +38,13 @@ bool hasExeSuffix(const std::wstring& name) {
            lowerCase(name.substr(name.size() - kExeSuffixLength)) == kExeSuffix;
 }
 
+// Management-console documents open in mmc, as their file association says on Windows.
+bool isConsoleDocument(const std::wstring& name) {
+    static const std::wstring kConsoleSuffix = L".msc";
+    return name.size() > kConsoleSuffix.size() &&
+           lowerCase(name.substr(name.size() - kConsoleSuffix.size())) == kConsoleSuffix;
+}
+
 std::wstring fileName(const std::wstring& path) {
     const auto slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -234,6 +241,12 @@ ResolvedCommand resolveCommandLine(const std::wstring& commandLine,
     }
     if (stem == kCommandInterpreter) {
         return resolveInterpreter(commandLine, config);
+    }
+    if (isConsoleDocument(fileName(program))) {
+        std::vector<std::string> toolArguments = {kSimToolProgramCommand, "mmc"};
+        toolArguments.insert(toolArguments.end(), posix::toUtf8(program));
+        toolArguments.insert(toolArguments.end(), arguments.begin(), arguments.end());
+        return make(CommandKind::SimProgram, inProgramFolder(config, kSimTool), toolArguments);
     }
     if (isOneOf(stem, kWindowsPrograms)) {
         std::vector<std::string> toolArguments = {kSimToolProgramCommand, posix::toUtf8(stem)};

@@ -11,6 +11,7 @@
 #include "mainwindow/MainMessages.h"
 #include "mainwindow/PagePayloads.h"
 #include "printers/PrinterInventory.h"
+#include "printers/PrinterMonitor.h"
 #include "printers/PrinterRecords.h"
 #include "webhost/EngineLoading.h"
 #include "webhost/ShowCommand.h"
@@ -31,7 +32,7 @@ constexpr char kPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8"></h
   "queryShareEnvAsyncCbkByCpp", "addPrinterConnectionAsyncCbk",
   "queryShareEnvAsyncProgressCbkByCpp", "resetShareEnvResultCbkByCpp",
   "resetShareEnvProgressCbkByCpp", "installDriverPackageCbkByCpp", "notifyWindowMSGByCpp",
-  "scanCbkByCpp", "onTrayDoubleClick", "onTrayOpen"
+  "scanCbkByCpp", "onTrayDoubleClick", "onTrayOpen", "enumPrinterCbkByCpp"
 ].forEach(function (name) {
   window[name] = function () {
     recordCall(name, Array.prototype.slice.call(arguments));
@@ -118,6 +119,7 @@ private slots:
     void driverPackages();
     void pcInfoReachesPage();
     void trayIconCallsPage();
+    void printersThroughPage();
     void startupList();
     void closingWaitsForSearchers();  // last: it ends the event loop
     void cleanupTestCase();
@@ -287,6 +289,38 @@ void MainWindowTest::trayIconCallsPage() {
     QCOMPARE(calls.size(), 2);
     QCOMPARE(calls[0].name, QByteArray("onTrayDoubleClick"));
     QCOMPARE(calls[1].name, QByteArray("onTrayOpen"));
+}
+
+// The page lists the queues, acts on one, and sees changes live: the test page's job, and a
+// pause made by another process.
+void MainWindowTest::printersThroughPage() {
+    runCommand("enumPrinters(0)");
+    const QList<PageCall> listed = waitForCalls(1);
+    QCOMPARE(listed[0].name, QByteArray("enumPrinterCbkByCpp"));
+    for (const char* queue : {"Office Laser", "Reception Color", "Microsoft Print to PDF"})
+        QVERIFY2(listed[0].args.contains(queue), queue);
+
+    PrinterAPI::PrinterMonitor::instance().subscribeAndStart(m_window->handle(),
+                                                             PrinterAPI::PrinterMonitor::kMaskAll);
+    QTRY_VERIFY_WITH_TIMEOUT(PrinterAPI::PrinterMonitor::instance().passesStarted() > 0, 10000);
+    QCOMPARE(runCommand("printTestPage('Office Laser')").toInt(), 0);
+    // A quote in the name would add parameters of its own to printui's: refused.
+    QCOMPARE(runCommand(R"(printTestPage('Office\" /q /n \"Other'))").toInt(), 1801);
+    const QString tool = QCoreApplication::applicationDirPath() + "/corvanta-sim";
+    QCOMPARE(QProcess::execute(tool, {"printer", "pause", "Reception Color"}), 0);
+
+    auto changedQueue = [this](const char* queue) {
+        for (const PageCall& call : m_window->calls) {
+            if (call.name == "notifyPrinterChangeByCpp" && call.args.contains(queue))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(changedQueue("Office Laser") && changedQueue("Reception Color"),
+                             10000);
+    PrinterAPI::PrinterMonitor::instance().unsubscribe(m_window->handle());
+    QTest::qWait(300);
+    m_window->calls.clear();
 }
 
 void MainWindowTest::startupList() {

@@ -71,6 +71,9 @@ private slots:
         QTest::newRow("mmc by path, upper case")
             << R"(C:\Windows\System32\MMC.EXE printmanagement.msc)" << CommandKind::SimProgram
             << QStringList{sim, "program", "mmc", "printmanagement.msc"};
+        QTest::newRow("console document opens in mmc")
+            << "devmgmt.msc" << CommandKind::SimProgram
+            << QStringList{sim, "program", "mmc", "devmgmt.msc"};
         QTest::newRow("powershell")
             << R"(PowerShell.exe -Command "Enable-WindowsOptionalFeature -Online")"
             << CommandKind::SimProgram
