@@ -13,6 +13,8 @@
 namespace {
 
 constexpr const char* kCorvantaBinary = CORVANTA_BINARY;
+constexpr const char* kBareViewBinary = BARE_VIEW_BINARY;
+constexpr double kStartTarget = 1.3;
 constexpr int kRuns = 5;
 constexpr int kPollMs = 5;
 constexpr int kTimeoutMs = 60000;
@@ -37,7 +39,8 @@ struct Timing {
     qint64 exitedMs = -1;
 };
 
-Timing runOnce(const QString& folder, const QString& machine) {
+Timing runOnce(const QString& folder, const QString& machine, const QString& program,
+               const QStringList& arguments) {
     QFile::remove(QDir(folder).filePath("ready"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("CORVANTA_MACHINE", machine);
@@ -51,7 +54,7 @@ Timing runOnce(const QString& folder, const QString& machine) {
     Timing timing;
     QElapsedTimer clock;
     clock.start();
-    corvanta.start(QDir(folder).filePath("corvanta"), QStringList());
+    corvanta.start(program, arguments);
     while (clock.elapsed() < kTimeoutMs && corvanta.state() != QProcess::NotRunning) {
         if (timing.pageReadyMs < 0 && QFileInfo::exists(QDir(folder).filePath("ready"))) {
             timing.pageReadyMs = clock.elapsed();
@@ -80,16 +83,23 @@ int main(int argc, char** argv) {
               "[window]\nurl=http://bench.corvanta.test/index.html\n"
               "host=http://bench.corvanta.test\n[product]\nproductName=bench-startup\n");
     QTextStream out(stdout);
-    std::vector<qint64> ready;
-    std::vector<qint64> exited;
+    const QString corvanta = folder.filePath("corvanta");
+    const QStringList barePage{folder.filePath("html/index.html")};
+    std::vector<qint64> ready, exited, bareReady;
     for (int run = 0; run < kRuns; ++run) {
-        const Timing t = runOnce(folder.path(), machine.path());
-        out << "run " << run + 1 << ": page ready " << t.pageReadyMs << " ms, exited " << t.exitedMs
-            << " ms\n";
+        const Timing t = runOnce(folder.path(), machine.path(), corvanta, {});
+        const Timing bare =
+            runOnce(folder.path(), machine.path(), QString::fromUtf8(kBareViewBinary), barePage);
+        out << "run " << run + 1 << ": Corvanta page ready " << t.pageReadyMs << " ms, exited "
+            << t.exitedMs << " ms; bare view page loaded " << bare.pageReadyMs << " ms\n";
         ready.push_back(t.pageReadyMs);
         exited.push_back(t.exitedMs);
+        bareReady.push_back(bare.pageReadyMs);
     }
-    out << "median of " << kRuns << ": page ready " << median(ready) << " ms, exited "
-        << median(exited) << " ms\n";
+    out << "median of " << kRuns << ": Corvanta page ready " << median(ready) << " ms, exited "
+        << median(exited) << " ms; bare view page loaded " << median(bareReady) << " ms\n";
+    out << "ratio start-up Corvanta/bare view "
+        << static_cast<double>(median(ready)) / static_cast<double>(median(bareReady))
+        << " (target <= " << kStartTarget << ")\n";
     return 0;
 }

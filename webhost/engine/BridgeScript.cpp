@@ -7,13 +7,17 @@ namespace webhost::bridge {
 namespace {
 
 // Encoder and decoder of the wire text inside the page. Functions and symbols cross as
-// undefined; a marker object decodes back to undefined wherever it sits.
+// undefined; a marker object decodes back to undefined wherever it sits. Text without a marker
+// and argument lists of plain values skip the per-member callbacks: they are most calls.
 constexpr const char* kCodecScript =
     "var K='__corvanta_undefined';"
-    "var enc=function(v){try{return JSON.stringify(v,function(k,x){"
+    "var plain=function(x){var t=typeof x;return t==='number'||t==='string'||t==='boolean'||x===null;};"
+    "var enc=function(v){try{if(Array.isArray(v)&&v.every(plain))return JSON.stringify(v);"
+    "return JSON.stringify(v,function(k,x){"
     "return (x===undefined||typeof x==='function'||typeof x==='symbol')?{__corvanta_undefined:1}:x;"
     "});}catch(e){return '{\"__corvanta_undefined\":1}';}};"
-    "var dec=function(t){if(typeof t!=='string')return undefined;try{return JSON.parse(t,"
+    "var dec=function(t){if(typeof t!=='string')return undefined;try{"
+    "if(t.indexOf(K)<0)return JSON.parse(t);return JSON.parse(t,"
     "function(k,x){return (x!==null&&typeof x==='object'&&!Array.isArray(x)&&x[K]===1&&"
     "Object.keys(x).length===1)?undefined:x;});}catch(e){return undefined;}};";
 
