@@ -157,17 +157,28 @@ std::vector<std::wstring> decodeMultiString(const std::uint8_t* data, std::uint3
     return values;
 }
 
-// A value of another type answers kInvalidData: the caller asked for text and there is none.
-win32::Error readString(Registry& registry, RegistryRoot root, const std::wstring& path,
-                        const std::wstring& name, std::wstring& value, std::uint32_t access) {
+namespace {
+
+// Opens the key and reads one value's type and bytes.
+win32::Error readValue(Registry& registry, RegistryRoot root, const std::wstring& path,
+                       const std::wstring& name, std::uint32_t access, std::uint32_t& type,
+                       std::vector<std::uint8_t>& bytes) {
     std::unique_ptr<RegistryKey> key;
-    win32::Error error = registry.openKey(root, path, access, key);
+    const win32::Error error = registry.openKey(root, path, access, key);
     if (error != win32::kSuccess) {
         return error;
     }
+    return readBytes(*key, name, type, bytes);
+}
+
+}  // namespace
+
+// A value of another type answers kInvalidData: the caller asked for text and there is none.
+win32::Error readString(Registry& registry, RegistryRoot root, const std::wstring& path,
+                        const std::wstring& name, std::wstring& value, std::uint32_t access) {
     std::uint32_t type = kRegNone;
     std::vector<std::uint8_t> bytes;
-    error = readBytes(*key, name, type, bytes);
+    const win32::Error error = readValue(registry, root, path, name, access, type, bytes);
     if (error != win32::kSuccess) {
         return error;
     }
@@ -180,14 +191,9 @@ win32::Error readString(Registry& registry, RegistryRoot root, const std::wstrin
 
 win32::Error readDword(Registry& registry, RegistryRoot root, const std::wstring& path,
                        const std::wstring& name, std::uint32_t& value, std::uint32_t access) {
-    std::unique_ptr<RegistryKey> key;
-    win32::Error error = registry.openKey(root, path, access, key);
-    if (error != win32::kSuccess) {
-        return error;
-    }
     std::uint32_t type = kRegNone;
     std::vector<std::uint8_t> bytes;
-    error = readBytes(*key, name, type, bytes);
+    const win32::Error error = readValue(registry, root, path, name, access, type, bytes);
     if (error != win32::kSuccess) {
         return error;
     }

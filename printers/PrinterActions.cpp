@@ -72,6 +72,15 @@ QStringList readSnapInNames(platform::Registry& registry) {
     return names;
 }
 
+// Opens the queue with full access and reads its level-2 record.
+quint32 openForChange(platform::Spooler& spooler, const QString& queue,
+                      std::unique_ptr<platform::PrinterHandle>& handle,
+                      platform::PrinterInfo2& record) {
+    const quint32 code =
+        spooler.openPrinter(queue.toStdWString(), platform::spool::kPrinterAllAccess, handle);
+    return code != kSuccess ? code : handle->getPrinter2(record);
+}
+
 }  // namespace
 
 quint32 runPrintUi(const QString& arguments) {
@@ -114,14 +123,8 @@ bool setDefaultPrinter(platform::Spooler& spooler, const QString& queue) {
 
 quint32 setQueueShared(platform::Spooler& spooler, const QString& queue, bool share) {
     std::unique_ptr<platform::PrinterHandle> handle;
-    quint32 code =
-        spooler.openPrinter(queue.toStdWString(), platform::spool::kPrinterAllAccess, handle);
-    if (code != kSuccess) {
-        return code;
-    }
     platform::PrinterInfo2 record;
-    code = handle->getPrinter2(record);
-    if (code != kSuccess) {
+    if (const quint32 code = openForChange(spooler, queue, handle, record); code != kSuccess) {
         return code;
     }
     // Shared under the queue's own name, whatever share name it had before.
@@ -139,13 +142,8 @@ quint32 deleteQueue(platform::Spooler& spooler, const QString& queue, bool conne
         return spooler.deletePrinterConnection(queue.toStdWString());
     }
     std::unique_ptr<platform::PrinterHandle> handle;
-    quint32 code =
-        spooler.openPrinter(queue.toStdWString(), platform::spool::kPrinterAllAccess, handle);
-    if (code != kSuccess) {
-        return code;
-    }
     platform::PrinterInfo2 record;
-    code = handle->getPrinter2(record);
+    const quint32 code = openForChange(spooler, queue, handle, record);
     return code != kSuccess ? code : handle->deletePrinter();
 }
 

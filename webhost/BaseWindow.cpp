@@ -75,11 +75,7 @@ bool BaseWindow::enableWindow(WindowHandle handle, bool enable) {
 
 LResult BaseWindow::send(unsigned message, WParam wParam, LParam lParam,
                          std::unique_ptr<MessagePayload> payload) {
-    WindowMessage m;
-    m.message = message;
-    m.wParam = wParam;
-    m.lParam = lParam;
-    m.payload = std::move(payload);
+    WindowMessage m = makeMessage(message, wParam, lParam, std::move(payload));
     return windowProc(m);
 }
 

@@ -80,6 +80,8 @@ MessageQueue* queue() {
     return instance;
 }
 
+}  // namespace
+
 WindowMessage makeMessage(unsigned message, WParam wParam, LParam lParam,
                           std::unique_ptr<MessagePayload> payload) {
     WindowMessage m;
@@ -89,8 +91,6 @@ WindowMessage makeMessage(unsigned message, WParam wParam, LParam lParam,
     m.payload = std::move(payload);
     return m;
 }
-
-}  // namespace
 
 bool postMessage(WindowHandle window, unsigned message, WParam wParam, LParam lParam,
                  std::unique_ptr<MessagePayload> payload) {

@@ -69,6 +69,10 @@ public:
     virtual LResult windowProc(WindowMessage& message) = 0;
 };
 
+// A message with its parameters and payload, as a window procedure receives it.
+WindowMessage makeMessage(unsigned message, WParam wParam, LParam lParam,
+                          std::unique_ptr<MessagePayload> payload = {});
+
 // PostMessageW: false when the window does not exist (the payload is freed then too).
 bool postMessage(WindowHandle window, unsigned message, WParam wParam, LParam lParam,
                  std::unique_ptr<MessagePayload> payload = {});

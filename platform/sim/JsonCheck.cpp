@@ -31,6 +31,22 @@ bool missing(const QJsonObject& object, const QString& key, const QString& path,
     return false;
 }
 
+// Reads object[key] when present (or fails when it is missing and not optional); `take` checks
+// the value's kind and keeps it, and `expected` names that kind in the message.
+template <typename Take>
+bool readMember(const QJsonObject& object, const QString& key, const QString& path, bool optional,
+                QString& error, const QString& expected, Take take) {
+    bool present = false;
+    if (missing(object, key, path, optional, error, present)) {
+        return false;
+    }
+    if (present && !take(object.value(key))) {
+        error = QStringLiteral("%1: expected %2").arg(memberPath(path, key), expected);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 QString lineAndColumn(const QByteArray& text, int offset) {
@@ -70,59 +86,41 @@ bool readObject(const QJsonValue& value, const QString& path, QJsonObject& out, 
 
 bool readString(const QJsonObject& object, const QString& key, const QString& path, bool optional,
                 QString& out, QString& error) {
-    bool present = false;
-    if (missing(object, key, path, optional, error, present)) {
-        return false;
-    }
-    if (!present) {
-        return true;
-    }
-    const QJsonValue value = object.value(key);
-    if (!value.isString()) {
-        error = QStringLiteral("%1: expected a string").arg(memberPath(path, key));
-        return false;
-    }
-    out = value.toString();
-    return true;
+    return readMember(object, key, path, optional, error, QStringLiteral("a string"),
+                      [&out](const QJsonValue& value) {
+                          if (!value.isString()) {
+                              return false;
+                          }
+                          out = value.toString();
+                          return true;
+                      });
 }
 
 bool readBool(const QJsonObject& object, const QString& key, const QString& path, bool optional,
               bool& out, QString& error) {
-    bool present = false;
-    if (missing(object, key, path, optional, error, present)) {
-        return false;
-    }
-    if (!present) {
-        return true;
-    }
-    const QJsonValue value = object.value(key);
-    if (!value.isBool()) {
-        error = QStringLiteral("%1: expected true or false").arg(memberPath(path, key));
-        return false;
-    }
-    out = value.toBool();
-    return true;
+    return readMember(object, key, path, optional, error, QStringLiteral("true or false"),
+                      [&out](const QJsonValue& value) {
+                          if (!value.isBool()) {
+                              return false;
+                          }
+                          out = value.toBool();
+                          return true;
+                      });
 }
 
 bool readUnsigned(const QJsonObject& object, const QString& key, const QString& path, bool optional,
                   double max, quint64& out, QString& error) {
-    bool present = false;
-    if (missing(object, key, path, optional, error, present)) {
-        return false;
-    }
-    if (!present) {
-        return true;
-    }
-    const QJsonValue value = object.value(key);
-    const double number = value.toDouble(-1);
-    if (!value.isDouble() || number < 0 || number > max || std::floor(number) != number) {
-        error = QStringLiteral("%1: expected a whole number from 0 to %2")
-                    .arg(memberPath(path, key))
-                    .arg(static_cast<quint64>(max));
-        return false;
-    }
-    out = static_cast<quint64>(number);
-    return true;
+    const QString expected =
+        QStringLiteral("a whole number from 0 to %1").arg(static_cast<quint64>(max));
+    return readMember(
+        object, key, path, optional, error, expected, [&out, max](const QJsonValue& value) {
+            const double number = value.toDouble(-1);
+            if (!value.isDouble() || number < 0 || number > max || std::floor(number) != number) {
+                return false;
+            }
+            out = static_cast<quint64>(number);
+            return true;
+        });
 }
 
 }  // namespace platform::sim::json

@@ -169,7 +169,8 @@ win32::Error SpoolerEditor::deleteQueueById(int id) {
     });
 }
 
-win32::Error SpoolerEditor::removeQueue(const QString& name) {
+// The id of the queue with that name, read from the current state.
+win32::Error SpoolerEditor::queueIdByName(const QString& name, int& id) {
     QJsonObject document;
     QString error;
     if (!m_store.read(QLatin1String(kSpoolerFacility), document, error)) {
@@ -182,23 +183,23 @@ win32::Error SpoolerEditor::removeQueue(const QString& name) {
         m_detail = QStringLiteral("no queue named %1").arg(name);
         return spool::kErrorInvalidPrinterName;
     }
-    return deleteQueueById(queues[index].toObject().value(QLatin1String(key::kId)).toInt());
+    id = queues[index].toObject().value(QLatin1String(key::kId)).toInt();
+    return win32::kSuccess;
+}
+
+win32::Error SpoolerEditor::removeQueue(const QString& name) {
+    int id = 0;
+    if (const win32::Error error = queueIdByName(name, id); error != win32::kSuccess) {
+        return error;
+    }
+    return deleteQueueById(id);
 }
 
 win32::Error SpoolerEditor::renameQueue(const QString& name, const QString& newName) {
-    QJsonObject document;
-    QString error;
-    if (!m_store.read(QLatin1String(kSpoolerFacility), document, error)) {
-        m_detail = error;
-        return win32::kInvalidData;
+    int id = 0;
+    if (const win32::Error error = queueIdByName(name, id); error != win32::kSuccess) {
+        return error;
     }
-    const QJsonArray queues = queuesOf(document);
-    const int index = findQueueIndex(queues, name);
-    if (index < 0) {
-        m_detail = QStringLiteral("no queue named %1").arg(name);
-        return spool::kErrorInvalidPrinterName;
-    }
-    const int id = queues[index].toObject().value(QLatin1String(key::kId)).toInt();
     return modifyQueue(id, [&](QJsonObject& queue, const QJsonObject&) {
         queue.insert(QLatin1String(key::kName), newName);
         return win32::kSuccess;

@@ -66,6 +66,7 @@ public:
 private:
     using Mutation = std::function<win32::Error(QJsonObject& document)>;
     win32::Error update(const Mutation& mutation);
+    win32::Error queueIdByName(const QString& name, int& id);
     win32::Error modifyByName(const QString& name,
                               const std::function<win32::Error(QJsonObject&)>& change);
 
