@@ -118,6 +118,22 @@ JsValue JsValue::emptyObject() {
     return value;
 }
 
+JsValue JsValue::arrayOf(const QList<JsValue>& items) {
+    JsValue array = emptyArray();
+    for (const JsValue& item : items) {
+        array.append(item);
+    }
+    return array;
+}
+
+JsValue JsValue::objectOf(const QList<QPair<QByteArray, JsValue>>& members) {
+    JsValue object = emptyObject();
+    for (const auto& member : members) {
+        object.set(member.first, member.second);
+    }
+    return object;
+}
+
 double JsValue::toNumber() const {
     switch (m_type) {
         case Type::Undefined:

@@ -25,6 +25,8 @@ public:
     static JsValue string(const QString& text) { return string(text.toUtf8()); }
     static JsValue emptyArray();
     static JsValue emptyObject();
+    static JsValue arrayOf(const QList<JsValue>& items);
+    static JsValue objectOf(const QList<QPair<QByteArray, JsValue>>& members);
 
     Type type() const { return m_type; }
     bool isUndefined() const { return m_type == Type::Undefined; }
@@ -62,7 +64,7 @@ private:
     bool m_bool = false;
     double m_number = 0;
     QByteArray m_string;
-    QList<JsValue> m_items;                    // arrays
+    QList<JsValue> m_items;                       // arrays
     QList<QPair<QByteArray, JsValue>> m_members;  // objects, in insertion order
 };
 
@@ -73,7 +75,9 @@ public:
     explicit JsCall(QList<JsValue> args) : m_args(std::move(args)) {}
 
     int argCount() const { return m_args.size(); }
-    JsValue arg(int index) const { return index >= 0 && index < m_args.size() ? m_args[index] : JsValue(); }
+    JsValue arg(int index) const {
+        return index >= 0 && index < m_args.size() ? m_args[index] : JsValue();
+    }
     int intArg(int index) const { return arg(index).toInt(); }
     bool boolArg(int index) const { return arg(index).toBoolean(); }
     QByteArray utf8Arg(int index) const { return arg(index).toUtf8(); }

@@ -113,16 +113,28 @@ bool RegistryData::isRoot(const QString& fullName) {
     return !fullName.contains(kSeparator);
 }
 
+namespace {
+
+// A key path of a profile or state document in its canonical spelling.
+bool checkedKeyName(const QString& key, const QString& keyPath, QString& name, QString& error) {
+    if (RegistryData::canonicalKeyName(key, name)) {
+        return true;
+    }
+    error = QStringLiteral(
+                "%1: the key must start with HKEY_LOCAL_MACHINE, "
+                "HKEY_CURRENT_USER or HKEY_CURRENT_CONFIG")
+                .arg(keyPath);
+    return false;
+}
+
+}  // namespace
+
 bool RegistryData::readKeys(const QJsonObject& keys, const QString& path, QString& error) {
     QMap<QString, bool> seen;
     for (auto it = keys.begin(); it != keys.end(); ++it) {
         const QString keyPath = json::memberPath(path, it.key());
         QString name;
-        if (!canonicalKeyName(it.key(), name)) {
-            error = QStringLiteral(
-                        "%1: the key must start with HKEY_LOCAL_MACHINE, "
-                        "HKEY_CURRENT_USER or HKEY_CURRENT_CONFIG")
-                        .arg(keyPath);
+        if (!checkedKeyName(it.key(), keyPath, name, error)) {
             return false;
         }
         if (seen.contains(fold(name))) {
@@ -143,11 +155,7 @@ bool RegistryData::readAccess(const QJsonObject& access, const QString& path, QS
     for (auto it = access.begin(); it != access.end(); ++it) {
         const QString keyPath = json::memberPath(path, it.key());
         QString name;
-        if (!canonicalKeyName(it.key(), name)) {
-            error = QStringLiteral(
-                        "%1: the key must start with HKEY_LOCAL_MACHINE, "
-                        "HKEY_CURRENT_USER or HKEY_CURRENT_CONFIG")
-                        .arg(keyPath);
+        if (!checkedKeyName(it.key(), keyPath, name, error)) {
             return false;
         }
         const QString rule = it.value().toString();

@@ -39,22 +39,6 @@ function startFetch(path) {
 <a id="file" href="file:///tmp/a%20b.txt">file</a></body></html>
 )";
 
-JsValue arrayOf(const QList<JsValue>& items) {
-    JsValue array = JsValue::emptyArray();
-    for (const JsValue& item : items) {
-        array.append(item);
-    }
-    return array;
-}
-
-JsValue objectOf(const QList<QPair<QByteArray, JsValue>>& members) {
-    JsValue object = JsValue::emptyObject();
-    for (const auto& member : members) {
-        object.set(member.first, member.second);
-    }
-    return object;
-}
-
 JsValue text(const char* utf8) {
     return JsValue::string(QByteArray(utf8));
 }
@@ -146,17 +130,21 @@ void BridgeTest::pageArgumentsReachNative_data() {
 
     QTest::newRow("no arguments") << "record()" << JsValue::emptyArray();
     QTest::newRow("scalars") << "record(1, -2.5, true, null, undefined)"
-                             << arrayOf({JsValue::integer(1), JsValue::number(-2.5),
-                                         JsValue::boolean(true), JsValue::null(), JsValue()});
+                             << JsValue::arrayOf({JsValue::integer(1), JsValue::number(-2.5),
+                                                  JsValue::boolean(true), JsValue::null(),
+                                                  JsValue()});
     QTest::newRow("non-ASCII text")
-        << "record('提示', '')" << arrayOf({JsValue::string(QStringLiteral("提示")), text("")});
+        << "record('提示', '')"
+        << JsValue::arrayOf({JsValue::string(QStringLiteral("提示")), text("")});
     QTest::newRow("array with undefined")
         << "record([1, undefined, 'a'])"
-        << arrayOf({arrayOf({JsValue::integer(1), JsValue(), text("a")})});
+        << JsValue::arrayOf({JsValue::arrayOf({JsValue::integer(1), JsValue(), text("a")})});
     QTest::newRow("object in page order")
         << "record({z: 1, a: {u: undefined}})"
-        << arrayOf({objectOf({{"z", JsValue::integer(1)}, {"a", objectOf({{"u", JsValue()}})}})});
-    QTest::newRow("function reads as undefined") << "record(function() {})" << arrayOf({JsValue()});
+        << JsValue::arrayOf({JsValue::objectOf(
+               {{"z", JsValue::integer(1)}, {"a", JsValue::objectOf({{"u", JsValue()}})}})});
+    QTest::newRow("function reads as undefined")
+        << "record(function() {})" << JsValue::arrayOf({JsValue()});
 }
 
 void BridgeTest::pageArgumentsReachNative() {
@@ -187,11 +175,12 @@ void BridgeTest::nativeResultsReachPage_data() {
     QTest::newRow("text") << JsValue::string(QStringLiteral("提示")) << "typeof r + ':' + r"
                           << QStringLiteral("string:提示");
     QTest::newRow("array with undefined")
-        << arrayOf({JsValue::integer(1), text("a"), JsValue()})
+        << JsValue::arrayOf({JsValue::integer(1), text("a"), JsValue()})
         << "Array.isArray(r) + ':' + r.length + ':' + (r[2] === undefined)"
         << "true:3:true";
     QTest::newRow("object in native order")
-        << objectOf({{"zeta", JsValue::integer(1)}, {"alpha", objectOf({{"u", JsValue()}})}})
+        << JsValue::objectOf(
+               {{"zeta", JsValue::integer(1)}, {"alpha", JsValue::objectOf({{"u", JsValue()}})}})
         << "Object.keys(r).join(',') + ':' + (r.alpha.u === undefined)"
         << "zeta,alpha:true";
 }
@@ -212,16 +201,19 @@ void BridgeTest::callGlobalAnswersPageResult_data() {
     QTest::addColumn<JsValue>("expected");
 
     QTest::newRow("true") << QByteArray("bothMatch")
-                          << arrayOf({JsValue::integer(1), JsValue::string(QStringLiteral("提示"))})
+                          << JsValue::arrayOf(
+                                 {JsValue::integer(1), JsValue::string(QStringLiteral("提示"))})
                           << JsValue::boolean(true);
     QTest::newRow("false, argument missing")
-        << QByteArray("bothMatch") << arrayOf({JsValue::integer(1)}) << JsValue::boolean(false);
+        << QByteArray("bothMatch") << JsValue::arrayOf({JsValue::integer(1)})
+        << JsValue::boolean(false);
     QTest::newRow("missing function")
         << QByteArray("noSuchFunction") << JsValue::emptyArray() << JsValue();
     QTest::newRow("not a function") << QByteArray("seen") << JsValue::emptyArray() << JsValue();
-    QTest::newRow("object") << QByteArray("makeRecord") << JsValue::emptyArray()
-                            << objectOf({{"zeta", JsValue::integer(1)},
-                                         {"alpha", arrayOf({JsValue::boolean(true), JsValue()})}});
+    QTest::newRow("object")
+        << QByteArray("makeRecord") << JsValue::emptyArray()
+        << JsValue::objectOf({{"zeta", JsValue::integer(1)},
+                              {"alpha", JsValue::arrayOf({JsValue::boolean(true), JsValue()})}});
 }
 
 void BridgeTest::callGlobalAnswersPageResult() {

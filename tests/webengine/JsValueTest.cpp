@@ -8,25 +8,7 @@
 using webhost::JsCall;
 using webhost::JsValue;
 
-namespace {
-
-JsValue arrayOf(const QList<JsValue>& items) {
-    JsValue array = JsValue::emptyArray();
-    for (const JsValue& item : items) {
-        array.append(item);
-    }
-    return array;
-}
-
-JsValue objectOf(const QList<QPair<QByteArray, JsValue>>& members) {
-    JsValue object = JsValue::emptyObject();
-    for (const auto& member : members) {
-        object.set(member.first, member.second);
-    }
-    return object;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void JsValueTest::conversions_data() {
     QTest::addColumn<JsValue>("value");
@@ -66,11 +48,11 @@ void JsValueTest::conversions_data() {
         << JsValue::string(QStringLiteral("提示")) << 0 << true << QStringLiteral("提示").toUtf8();
     QTest::newRow("empty array") << JsValue::emptyArray() << 0 << true << QByteArray();
     QTest::newRow("one-number array")
-        << arrayOf({JsValue::integer(7)}) << 7 << true << QByteArray("7");
-    QTest::newRow("array") << arrayOf({JsValue::integer(1), JsValue(), JsValue::null(),
-                                       JsValue::boolean(true)})
+        << JsValue::arrayOf({JsValue::integer(7)}) << 7 << true << QByteArray("7");
+    QTest::newRow("array") << JsValue::arrayOf({JsValue::integer(1), JsValue(), JsValue::null(),
+                                                JsValue::boolean(true)})
                            << 0 << true << QByteArray("1,,,true");
-    QTest::newRow("object") << objectOf({{"a", JsValue::integer(1)}}) << 0 << true
+    QTest::newRow("object") << JsValue::objectOf({{"a", JsValue::integer(1)}}) << 0 << true
                             << QByteArray("[object Object]");
 }
 
@@ -97,13 +79,15 @@ void JsValueTest::wireRoundTrip_data() {
     QTest::newRow("escaped text") << JsValue::string(QStringLiteral("a\"b\\c\n提示\x01"))
                                   << QStringLiteral("\"a\\\"b\\\\c\\n提示\\u0001\"").toUtf8();
     QTest::newRow("undefined in array")
-        << arrayOf({JsValue::integer(1), JsValue(), JsValue::string(QByteArray("x"))})
+        << JsValue::arrayOf({JsValue::integer(1), JsValue(), JsValue::string(QByteArray("x"))})
         << "[1," + undefinedMark + ",\"x\"]";
     QTest::newRow("undefined nested in object")
-        << objectOf({{"z", JsValue()}, {"a", arrayOf({JsValue(), JsValue::null()})}})
+        << JsValue::objectOf(
+               {{"z", JsValue()}, {"a", JsValue::arrayOf({JsValue(), JsValue::null()})}})
         << R"({"z":)" + undefinedMark + R"(,"a":[)" + undefinedMark + ",null]}";
     QTest::newRow("empty containers")
-        << arrayOf({JsValue::emptyArray(), JsValue::emptyObject()}) << QByteArray("[[],{}]");
+        << JsValue::arrayOf({JsValue::emptyArray(), JsValue::emptyObject()})
+        << QByteArray("[[],{}]");
 }
 
 void JsValueTest::wireRoundTrip() {
@@ -120,14 +104,16 @@ void JsValueTest::pageWireText_data() {
 
     QTest::newRow("unicode escapes")
         << QByteArray(R"(["\u63d0\u793a","\ud83d\ude00"])")
-        << arrayOf({JsValue::string(QStringLiteral("提示")),
-                    JsValue::string(QString::fromUtf8("\xF0\x9F\x98\x80"))});
+        << JsValue::arrayOf({JsValue::string(QStringLiteral("提示")),
+                             JsValue::string(QString::fromUtf8("\xF0\x9F\x98\x80"))});
     QTest::newRow("white space and exponent")
         << QByteArray(" { \"a\" : [ 1e3 , -2.5 ] } ")
-        << objectOf({{"a", arrayOf({JsValue::integer(1000), JsValue::number(-2.5)})}});
+        << JsValue::objectOf(
+               {{"a", JsValue::arrayOf({JsValue::integer(1000), JsValue::number(-2.5)})}});
     QTest::newRow("marker with other members is an object")
         << QByteArray(R"({"__corvanta_undefined":1,"b":2})")
-        << objectOf({{"__corvanta_undefined", JsValue::integer(1)}, {"b", JsValue::integer(2)}});
+        << JsValue::objectOf(
+               {{"__corvanta_undefined", JsValue::integer(1)}, {"b", JsValue::integer(2)}});
     QTest::newRow("truncated") << QByteArray("[1,") << JsValue();
     QTest::newRow("member without value") << QByteArray(R"({"a"})") << JsValue();
     QTest::newRow("trailing text") << QByteArray("1 2") << JsValue();
