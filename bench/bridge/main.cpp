@@ -1,6 +1,9 @@
 // Measures the bridge against the engine's bare mechanisms, side by side in one run:
 // synchronous page->native calls through bound functions against bare prompt() round trips,
 // and start-to-page-loaded of a view made by WebEngine against a bare QWebEngineView.
+// The calls are timed in alternating rounds after a warm-up of both pages, so that neither side
+// alone pays for the engine still settling after the view start-ups (the last view's first
+// frames, the teardown of the views replaced) or for a cold page script.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -18,7 +21,9 @@
 
 namespace {
 
-constexpr int kCalls = 1000;
+constexpr int kCallRounds = 5;
+constexpr int kCallsPerRound = 200;
+constexpr int kWarmUpCalls = 50;
 constexpr int kStartRuns = 9;
 constexpr const char* kHost = "http://corvanta.bench";
 constexpr const char* kPageUrl = "http://corvanta.bench/bench.html";
@@ -95,6 +100,8 @@ double bareViewStartMs(QWidget* parent, QWebEngineProfile* profile,
     return ms;
 }
 
+using CallTimer = std::function<double(int calls)>;
+
 double pageTimingMs(QWebEnginePage* page, const QString& script) {
     double ms = -1;
     page->runJavaScript(script, [&ms](const QVariant& result) { ms = result.toDouble(); });
@@ -138,16 +145,33 @@ int main(int argc, char** argv) {
     }
 
     auto* bridgePage = qobject_cast<QWebEngineView*>(bridgeView->widget())->page();
-    const double bridgeMs = pageTimingMs(bridgePage, QStringLiteral("timeBridge(%1)").arg(kCalls));
-    const double bareMs =
-        pageTimingMs(bareView->page(), QStringLiteral("timePrompt(%1)").arg(kCalls));
+    const CallTimer timeBridge = [bridgePage](int calls) {
+        return pageTimingMs(bridgePage, QStringLiteral("timeBridge(%1)").arg(calls));
+    };
+    const CallTimer timeBare = [page = bareView->page()](int calls) {
+        return pageTimingMs(page, QStringLiteral("timePrompt(%1)").arg(calls));
+    };
+    timeBridge(kWarmUpCalls);
+    timeBare(kWarmUpCalls);
+    QList<double> bridgeRounds;
+    QList<double> bareRounds;
+    for (int round = 0; round < kCallRounds; ++round) {
+        const bool bridgeFirst = round % 2 == 0;
+        const double first = (bridgeFirst ? timeBridge : timeBare)(kCallsPerRound);
+        const double second = (bridgeFirst ? timeBare : timeBridge)(kCallsPerRound);
+        bridgeRounds.append(bridgeFirst ? first : second);
+        bareRounds.append(bridgeFirst ? second : first);
+    }
+    const double bridgeMs = median(bridgeRounds);
+    const double bareMs = median(bareRounds);
 
     const double callRatio = bridgeMs / bareMs;
     const double startRatio = median(bridgeStarts) / median(bareStarts);
     out.setRealNumberNotation(QTextStream::FixedNotation);
     out.setRealNumberPrecision(1);
-    out << kCalls << " synchronous calls: bridge " << bridgeMs * 1000 / kCalls
-        << " us/call, bare prompt " << bareMs * 1000 / kCalls << " us/call\n";
+    out << "synchronous calls (median of " << kCallRounds << " alternating rounds of "
+        << kCallsPerRound << "): bridge " << bridgeMs * 1000 / kCallsPerRound
+        << " us/call, bare prompt " << bareMs * 1000 / kCallsPerRound << " us/call\n";
     out << "view start to page loaded (median of " << kStartRuns << "): WebEngine "
         << median(bridgeStarts) << " ms, bare QWebEngineView " << median(bareStarts) << " ms\n";
     out.setRealNumberPrecision(2);
