@@ -14,8 +14,8 @@
 #include "platform/Platform.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
-#include "platform/SystemInfo.h"
 #include "platform/Spooler.h"
+#include "platform/SystemInfo.h"
 #include "spooler/SimSpooler.h"
 
 namespace platform {

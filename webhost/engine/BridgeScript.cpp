@@ -11,7 +11,8 @@ namespace {
 // and argument lists of plain values skip the per-member callbacks: they are most calls.
 constexpr const char* kCodecScript =
     "var K='__corvanta_undefined';"
-    "var plain=function(x){var t=typeof x;return t==='number'||t==='string'||t==='boolean'||x===null;};"
+    "var plain=function(x){var t=typeof x;return "
+    "t==='number'||t==='string'||t==='boolean'||x===null;};"
     "var enc=function(v){try{if(Array.isArray(v)&&v.every(plain))return JSON.stringify(v);"
     "return JSON.stringify(v,function(k,x){"
     "return (x===undefined||typeof x==='function'||typeof x==='symbol')?{__corvanta_undefined:1}:x;"

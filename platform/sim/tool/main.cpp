@@ -43,8 +43,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"create", platform::sim::tool::runCreate},   {"show", platform::sim::tool::runShow},
     {"reg", platform::sim::tool::runReg},         {"profiles", platform::sim::tool::runProfiles},
-    {"program", platform::sim::tool::runProgram},
-    {"printer", platform::sim::tool::runPrinter},
+    {"program", platform::sim::tool::runProgram}, {"printer", platform::sim::tool::runPrinter},
 };
 
 }  // namespace
