@@ -1,7 +1,6 @@
 // WMI of the simulated PC, registered beside the other facilities (see Backend.cpp). Every
 // connection reads the machine's "wmi" document afresh, so a change to the PC shows at the next
 // inventory.
-#include <QCoreApplication>
 #include <memory>
 
 #include "Machine.h"
@@ -19,11 +18,11 @@ sim::WmiModel loadWmiModel() {
     // The other facilities set the machine up (seeding it on first use); WMI only reads it.
     if (!startupError().empty())
         return {{}, L"com"};
+    // The machine was checked whole when the backend opened it: only the WMI document is read.
+    const sim::StateStore store(sim::Machine::stateDirectory(sim::Machine::configuredDirectory()));
     QString error;
-    const std::unique_ptr<sim::Machine> machine =
-        sim::Machine::open(sim::Machine::configuredDirectory(), error);
     QJsonObject document;
-    if (!machine || !machine->store().read(QLatin1String(sim::kWmiFacility), document, error)) {
+    if (!store.read(QLatin1String(sim::kWmiFacility), document, error)) {
         qCWarning(lcSim).noquote() << error;
         return {{}, L"connect"};
     }

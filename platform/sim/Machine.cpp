@@ -20,21 +20,17 @@ namespace {
 const char* kMachineVariable = "CORVANTA_MACHINE";
 const char* kStateFolder = "state";
 
-QString statePath(const QString& directory) {
-    return QDir(directory).filePath(QLatin1String(kStateFolder));
-}
-
 bool isEmptyOrMissing(const QString& directory) {
     const QDir dir(directory);
     return !dir.exists() || dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 bool seedState(const QString& directory, const Profile& profile, QString& error) {
-    if (!QDir().mkpath(statePath(directory))) {
-        error = QStringLiteral("cannot create %1").arg(statePath(directory));
+    if (!QDir().mkpath(Machine::stateDirectory(directory))) {
+        error = QStringLiteral("cannot create %1").arg(Machine::stateDirectory(directory));
         return false;
     }
-    StateStore store(statePath(directory));
+    StateStore store(Machine::stateDirectory(directory));
     for (auto it = profile.documents.begin(); it != profile.documents.end(); ++it) {
         if (!store.write(it.key(), it.value(), error)) {
             return false;
@@ -87,7 +83,7 @@ bool replaceMachine(const QString& built, const QString& directory, QString& err
 
 Machine::Machine(const QString& directory)
     : m_directory(QDir::cleanPath(QDir(directory).absolutePath())),
-      m_store(statePath(m_directory)),
+      m_store(Machine::stateDirectory(m_directory)),
       m_fileSystem(m_directory) {}
 
 QString Machine::configuredDirectory() {
@@ -102,8 +98,12 @@ QString Machine::defaultDirectory() {
 
 bool Machine::isMachine(const QString& directory) {
     return QFileInfo::exists(
-        QDir(statePath(directory))
+        QDir(Machine::stateDirectory(directory))
             .filePath(QLatin1String(kSystemFacility) + QStringLiteral(".json")));
+}
+
+QString Machine::stateDirectory(const QString& directory) {
+    return QDir(directory).filePath(QLatin1String(kStateFolder));
 }
 
 std::unique_ptr<Machine> Machine::open(const QString& directory, QString& error) {

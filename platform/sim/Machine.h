@@ -35,6 +35,8 @@ public:
                        QString& error);
 
     static bool isMachine(const QString& directory);
+    // Where the machine in `directory` keeps its state documents.
+    static QString stateDirectory(const QString& directory);
 
     QString directory() const { return m_directory; }
     StateStore& store() { return m_store; }
