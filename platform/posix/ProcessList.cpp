@@ -142,7 +142,10 @@ win32::Error listProcesses(std::vector<ProcessRow>& rows) {
             return win32FromErrno(error.value());
         }
         bool foundNew = false;
-        for (const fs::directory_entry& entry : it) {
+        // increment() with an error code: the range-for's operator++ throws when a read of
+        // /proc fails, and nothing may throw out of this module. A failed read ends the pass.
+        for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+            const fs::directory_entry& entry = *it;
             const std::string name = entry.path().filename().string();
             if (!isProcessFolderName(name)) {
                 continue;

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -286,10 +287,15 @@ bool bytesFromHex(const QString& text, QByteArray& bytes) {
     if (digits.size() % 2 != 0) {
         return false;
     }
-    for (QChar ch : digits) {
-        if (!ch.isDigit() && !QStringLiteral("abcdefABCDEF").contains(ch)) {
-            return false;
-        }
+    // Only ASCII hex digits: QChar::isDigit() also takes other scripts' digits, which
+    // fromHex() would silently skip and so shift every byte after them.
+    const auto isHexDigit = [](QChar ch) {
+        const char16_t unit = ch.unicode();
+        return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'f') ||
+               (unit >= u'A' && unit <= u'F');
+    };
+    if (!std::all_of(digits.cbegin(), digits.cend(), isHexDigit)) {
+        return false;
     }
     bytes = QByteArray::fromHex(digits.toLatin1());
     return true;

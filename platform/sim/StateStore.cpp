@@ -12,12 +12,17 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 namespace platform::sim {
 
 namespace {
+
+// Whole numbers up to 2^53 survive a JSON double exactly.
+constexpr double kLargestExactCount = 9007199254740992.0;
 
 // An exclusive flock held for the object's life. flock locks belong to the open file
 // description, so two threads of one process exclude each other as two processes do.
@@ -106,7 +111,8 @@ bool StateStore::update(const QString& facility, const Mutation& mutate, QString
     if (!mutate(document)) {
         return true;
     }
-    document.insert(QLatin1String(kChangeCountField), double(changeCount(document) + 1));
+    const quint64 next = std::min<quint64>(changeCount(document) + 1, quint64(kLargestExactCount));
+    document.insert(QLatin1String(kChangeCountField), double(next));
     return writeDocument(facility, document, error);
 }
 
@@ -137,8 +143,15 @@ bool StateStore::writeDocument(const QString& facility, const QJsonObject& docum
     return true;
 }
 
+// The count comes from a file that may have been edited by hand: a negative, fractional or
+// out-of-range number (converting such a double to an integer is undefined) reads as 0, and
+// the count stops at the largest whole number a JSON double holds exactly.
 quint64 StateStore::changeCount(const QJsonObject& document) {
-    return static_cast<quint64>(document.value(QLatin1String(kChangeCountField)).toDouble(0));
+    const double count = document.value(QLatin1String(kChangeCountField)).toDouble(0);
+    if (!(count >= 0)) {
+        return 0;
+    }
+    return static_cast<quint64>(std::min(std::floor(count), kLargestExactCount));
 }
 
 }  // namespace platform::sim

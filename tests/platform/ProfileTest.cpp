@@ -41,6 +41,11 @@ private slots:
             << withSystem(
                    R"(, "registry": {"HKLM\\X": {"Foo": {"type": "REG_DWORD", "data": "1"}}})")
             << R"(registry."HKLM\\X".Foo.data: expected a whole number)";
+        // Digits of other scripts are not hex digits: taken, they would shift every later byte.
+        QTest::newRow("binary with non-ASCII digits")
+            << withSystem(
+                   R"(, "registry": {"HKLM\\X": {"Foo": {"type": "REG_BINARY", "data": "\u0661\u0662ff"}}})")
+            << R"(registry."HKLM\\X".Foo.data: expected hex digits)";
         QTest::newRow("unknown root key") << withSystem(R"(, "registry": {"HKEY_USERS\\X": {}})")
                                           << R"(registry."HKEY_USERS\\X": the key must start with)";
         QTest::newRow("unknown access rule")

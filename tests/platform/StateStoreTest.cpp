@@ -12,6 +12,7 @@
 #include "platform/sim/ChangeWatch.h"
 #include "platform/sim/RegistryDocument.h"
 #include "platform/sim/SimRegistry.h"
+#include "platform/sim/StateStore.h"
 
 using namespace platform;
 
@@ -98,6 +99,28 @@ private slots:
         QVERIFY(!sim::Machine::open(test.directory(), error));
         QVERIFY2(error.contains(path) && error.contains(QStringLiteral("HKEY_LOCAL_MACHINE")),
                  qPrintable(error));
+    }
+
+    // A hand-edited count must neither be undefined behaviour nor stall the next update.
+    void changeCountOfAnyNumberIsSafe_data() {
+        QTest::addColumn<QJsonValue>("stored");
+        QTest::addColumn<quint64>("expected");
+        QTest::newRow("missing") << QJsonValue() << quint64(0);
+        QTest::newRow("plain") << QJsonValue(41.0) << quint64(41);
+        QTest::newRow("negative") << QJsonValue(-5.0) << quint64(0);
+        QTest::newRow("fraction") << QJsonValue(2.5) << quint64(2);
+        QTest::newRow("beyond 64 bits") << QJsonValue(1e30) << quint64(9007199254740992ULL);
+        QTest::newRow("text") << QJsonValue(QStringLiteral("7")) << quint64(0);
+    }
+
+    void changeCountOfAnyNumberIsSafe() {
+        QFETCH(QJsonValue, stored);
+        QFETCH(quint64, expected);
+        QJsonObject document;
+        if (!stored.isUndefined() && !stored.isNull()) {
+            document.insert(QLatin1String(sim::StateStore::kChangeCountField), stored);
+        }
+        QCOMPARE(sim::StateStore::changeCount(document), expected);
     }
 
     void killedWriterLeavesWholeState() {
