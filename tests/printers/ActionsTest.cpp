@@ -10,6 +10,7 @@
 #include "printers/PrintUiCommandLines.h"
 #include "printers/PrinterActions.h"
 #include "printers/PrinterCommands.h"
+#include "printers/PrinterConnections.h"
 #include "printers/PrinterInventory.h"
 
 namespace {
@@ -172,6 +173,26 @@ private slots:
         std::wstring defaultName;
         pc->spooler().defaultPrinter(defaultName);
         QCOMPARE(QString::fromStdWString(defaultName), QStringLiteral("Reception Color"));
+    }
+
+    // The host goes into an smb:// URL; URL syntax in it would send the share listing to
+    // another host or user than the one named. Such a path names no printer.
+    void connectionHostWithUrlSyntax_data() {
+        QTest::addColumn<QString>("host");
+        QTest::newRow("user") << "guest@127.0.0.1";
+        QTest::newRow("port") << "127.0.0.1:445";
+        QTest::newRow("path") << "127.0.0.1/IPC$";
+        QTest::newRow("escape") << "127.0.0.1%2f";
+        QTest::newRow("space") << "127.0.0.1 x";
+    }
+
+    void connectionHostWithUrlSyntax() {
+        QFETCH(QString, host);
+        auto pc = TestPc::fromProfile(QStringLiteral("empty"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        QCOMPARE(PrinterAPI::addPrinterConnection(pc->spooler(), host, "LaserJet"),
+                 platform::win32::kInvalidPrinterName);
+        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 1).size(), 0);
     }
 
     void commandAdapters() {

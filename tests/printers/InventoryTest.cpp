@@ -1,4 +1,6 @@
 // The printer JSON, the state object and the printer count over the simulated PC's queues.
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +20,19 @@ QJsonObject printerNamed(const QJsonArray& printers, const QString& name) {
         }
     }
     return {};
+}
+
+// A test PC profile whose printers section lists `queues`.
+QByteArray profileListing(const QJsonArray& queues) {
+    QJsonObject profile = QJsonDocument::fromJson(profileWithQueues(0)).object();
+    QJsonObject printers = profile.value(QStringLiteral("printers")).toObject();
+    printers.insert(QStringLiteral("queues"), queues);
+    profile.insert(QStringLiteral("printers"), printers);
+    return QJsonDocument(profile).toJson();
+}
+
+QJsonObject queueNamed(const QString& name) {
+    return {{QStringLiteral("name"), name}};
 }
 
 QJsonArray numbers(std::initializer_list<int> values) {
@@ -186,6 +201,62 @@ private slots:
         PrinterAPI::PrinterChangeInfo info;
         QCOMPARE(PrinterAPI::readPrinterState(pc->spooler(), "Queue 1", info), 1722u);
         QCOMPARE(PrinterAPI::printersToJsonBytes(pc->spooler(), 0), QByteArray("[]"));
+    }
+
+    // Every lookup by name must find one queue, so a profile may not name two queues alike
+    // (in any case), nor give a queue of this PC a name Windows refuses.
+    void profileQueueNames_data() {
+        QTest::addColumn<QJsonArray>("queues");
+        QTest::addColumn<bool>("accepted");
+        QJsonObject connection = queueNamed(QStringLiteral("\\\\HOST\\Laser"));
+        connection.insert(QStringLiteral("server"), QStringLiteral("\\\\HOST"));
+        QTest::newRow("distinct") << QJsonArray{queueNamed("A"), queueNamed("B")} << true;
+        QTest::newRow("connection") << QJsonArray{connection} << true;
+        QTest::newRow("same name") << QJsonArray{queueNamed("A"), queueNamed("A")} << false;
+        QTest::newRow("same name, other case")
+            << QJsonArray{queueNamed("Laser"), queueNamed("LASER")} << false;
+        QTest::newRow("empty name") << QJsonArray{queueNamed("")} << false;
+        QTest::newRow("backslash in a local name") << QJsonArray{queueNamed("a\\b")} << false;
+        QTest::newRow("comma in a local name") << QJsonArray{queueNamed("a,b")} << false;
+    }
+
+    void profileQueueNames() {
+        QFETCH(QJsonArray, queues);
+        QFETCH(bool, accepted);
+        auto pc = TestPc::fromProfileText(profileListing(queues));
+        QVERIFY2(pc->isValid() == accepted, qPrintable(pc->error()));
+    }
+
+    // A job size from a profile may be anything up to 4 GiB; its data file must have that
+    // size without the bytes ever being held in memory.
+    void largeProfileJobIsSpooled() {
+        constexpr double kJobBytes = 3000000000.0;
+        QJsonObject queue = queueNamed(QStringLiteral("Big"));
+        queue.insert(QStringLiteral("jobs"),
+                     QJsonArray{QJsonObject{{QStringLiteral("size"), kJobBytes}}});
+        auto pc = TestPc::fromProfileText(profileListing(QJsonArray{queue}));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        const auto printers = PrinterAPI::listPrinters(pc->spooler(), 0);
+        QCOMPARE(printers.size(), 1);
+        QCOMPARE(printers[0].cjobs, 1u);
+        const QString spool = pc->directory() + "/drive_c/Windows/system32/spool/PRINTERS";
+        const QFileInfoList data = QDir(spool).entryInfoList({"*.SPL"}, QDir::Files);
+        QCOMPARE(data.size(), 1);
+        QCOMPARE(double(data[0].size()), kJobBytes);
+    }
+
+    // The state document can be edited by hand: a number no DWORD can hold reads as 0.
+    void outOfRangeNumbersInTheStateReadZero() {
+        QCOMPARE(
+            m_pc->editor().addQueue(QJsonObject{{QStringLiteral("name"), QStringLiteral("Odd")},
+                                                {QStringLiteral("attributes"), -1.0},
+                                                {QStringLiteral("status"), 1e20}}),
+            platform::win32::kSuccess);
+        const QJsonObject odd = printerNamed(
+            QJsonDocument::fromJson(PrinterAPI::printersToJsonBytes(m_pc->spooler(), 0)).array(),
+            QStringLiteral("Odd"));
+        QCOMPARE(odd.value(QStringLiteral("attributes")), QJsonValue(0));
+        QCOMPARE(odd.value(QStringLiteral("status")), QJsonValue(0));
     }
 
 private:

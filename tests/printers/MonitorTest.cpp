@@ -102,6 +102,19 @@ private slots:
         QCOMPARE(job->info.dwCjobs, 3u);
     }
 
+    // A page count that is not a number is refused, not spooled as a job of 0 pages.
+    void unreadablePageCountIsRefused() {
+        QVERIFY(runTool(m_pc->directory(), {"printer", "job", "Office Laser", "--pages", "many"}) !=
+                0);
+        std::vector<platform::PrinterInfo2> queues;
+        QCOMPARE(m_pc->spooler().enumPrinters2(spool::kEnumLocal, queues), 0u);
+        const auto office = std::find_if(queues.begin(), queues.end(), [](const auto& queue) {
+            return queue.printerName == L"Office Laser";
+        });
+        QVERIFY(office != queues.end());
+        QCOMPARE(office->cJobs, 2u);
+    }
+
     void additionsOnlySubscriber() {
         TestWindow additionsOnly;
         m_monitor->subscribe(additionsOnly.handle(), PrinterMonitor::kMaskAdditions);

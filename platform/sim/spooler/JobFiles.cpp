@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <ctime>
 
+#include "SpoolerDocument.h"
+
 namespace platform::sim::spooler {
 
 namespace {
@@ -26,6 +28,17 @@ bool saveFile(const QString& path, const QByteArray& content, QString& error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
         !file.commit()) {
+        error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+// The job's data: `size` bytes that nothing reads, so the file is sized (sparse) rather than
+// written. A size from a profile may be up to 4 GiB; it is never held in memory.
+bool saveDataFile(const QString& path, std::uint32_t size, QString& error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(size)) || !file.commit()) {
         error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
         return false;
     }
@@ -85,15 +98,15 @@ QJsonObject jobToJson(const SpoolJob& job) {
 
 SpoolJob jobFromJson(const QJsonObject& object) {
     SpoolJob job;
-    job.id = static_cast<std::uint32_t>(object.value(QStringLiteral("id")).toDouble());
+    job.id = toWord(object.value(QStringLiteral("id")));
     job.queueId = object.value(QStringLiteral("queueId")).toInt();
     job.document = object.value(QStringLiteral("document")).toString();
     job.user = object.value(QStringLiteral("user")).toString();
     job.machine = object.value(QStringLiteral("machine")).toString();
     job.submitted = object.value(QStringLiteral("submitted")).toString();
-    job.pages = static_cast<std::uint32_t>(object.value(QStringLiteral("pages")).toDouble(1));
-    job.size = static_cast<std::uint32_t>(object.value(QStringLiteral("size")).toDouble());
-    job.status = static_cast<std::uint32_t>(object.value(QStringLiteral("status")).toDouble());
+    job.pages = toWord(object.value(QStringLiteral("pages")), 1);
+    job.size = toWord(object.value(QStringLiteral("size")));
+    job.status = toWord(object.value(QStringLiteral("status")));
     return job;
 }
 
@@ -103,8 +116,7 @@ bool writeJobFiles(const QString& folder, const SpoolJob& job, QString& error) {
         return false;
     }
     const QString base = QDir(folder).filePath(jobBaseName(job.id));
-    const QByteArray data(static_cast<int>(job.size), '\f');
-    return saveFile(base + QLatin1String(kDataSuffix), data, error) &&
+    return saveDataFile(base + QLatin1String(kDataSuffix), job.size, error) &&
            saveFile(base + QLatin1String(kShadowSuffix),
                     QJsonDocument(jobToJson(job)).toJson(QJsonDocument::Compact), error);
 }

@@ -6,6 +6,7 @@
 
 #include "JobFiles.h"
 #include "SpoolerDocument.h"
+#include "SpoolerEditor.h"
 #include "platform/Spooler.h"
 #include "platform/sim/JsonCheck.h"
 
@@ -247,6 +248,18 @@ const QStringList& queueNumberKeys() {
     return keys;
 }
 
+// A queue of this PC needs a name Windows accepts; a connection is named "\\server\share".
+bool isAcceptableName(const QString& name, const QJsonObject& queue, const QString& path,
+                      QString& error) {
+    const bool connection = !queue.value(QLatin1String(key::kServer)).toString().isEmpty();
+    if (connection ? !name.isEmpty() : isValidQueueName(name)) {
+        return true;
+    }
+    error = QStringLiteral("%1: \"%2\" is not a valid queue name")
+                .arg(json::memberPath(path, QLatin1String(key::kName)), name);
+    return false;
+}
+
 bool readQueue(const QJsonValue& value, const QString& path, int id, QJsonObject& queue,
                QJsonArray& jobs, QString& error) {
     QJsonObject object;
@@ -266,6 +279,9 @@ bool readQueue(const QJsonValue& value, const QString& path, int id, QJsonObject
         !readFlags(object, key::kStatus, kStatusNames, path, status, error) ||
         !readJobs(object.value(QStringLiteral("jobs")),
                   json::memberPath(path, QStringLiteral("jobs")), id, jobs, error)) {
+        return false;
+    }
+    if (!isAcceptableName(name, queue, path, error)) {
         return false;
     }
     const QString access =
@@ -339,7 +355,15 @@ bool parsePrinters(const QJsonValue& section, const QString& path, QJsonObject& 
     const QString queuesPath = json::memberPath(path, QLatin1String(key::kQueues));
     for (int i = 0; i < list.size(); ++i) {
         QJsonObject queue;
-        if (!readQueue(list[i], json::indexPath(queuesPath, i), i + 1, queue, jobs, error)) {
+        const QString where = json::indexPath(queuesPath, i);
+        if (!readQueue(list[i], where, i + 1, queue, jobs, error)) {
+            return false;
+        }
+        // Queue names are unique whatever their case: every lookup by name finds one queue.
+        const QString name = queue.value(QLatin1String(key::kName)).toString();
+        if (findQueueIndex(queues, name) >= 0) {
+            error = QStringLiteral("%1: a queue named %2 is listed already")
+                        .arg(json::memberPath(where, QLatin1String(key::kName)), name);
             return false;
         }
         queues.append(queue);

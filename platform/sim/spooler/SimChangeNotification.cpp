@@ -35,8 +35,8 @@ std::wstring devModeKey(const std::optional<DevMode>& mode) {
 }
 
 // Every printer field the simulated spooler knows, for telling whether a queue changed.
-constexpr std::array<std::uint16_t, 25> kPrinterFields = {
-    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 20, 21, 27, 19, 22, 23};
+constexpr std::array<std::uint16_t, 22> kPrinterFields = {
+    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 20, 21, 27};
 
 std::optional<FieldValue> printerField(const PrinterInfo2& info, bool useOnly,
                                        std::uint16_t field) {
@@ -195,10 +195,11 @@ SimChangeNotification::Observation SimChangeNotification::compare(const QueueSta
                                                                   const ServerState& server) const {
     Observation observation = m_queueId == 0 ? compareServer(server) : compareQueue(queue);
     std::uint32_t allowed = m_filter;
-    allowed |= requestedFields(spool::kNotifyTypePrinter).empty() ? 0 : spool::kChangePrinter;
-    allowed |= requestedFields(spool::kNotifyTypeJob).empty() ? 0 : spool::kChangeJob;
-    if (m_queueId == 0) {
-        allowed = m_filter;  // the server reports what its filter asks for, nothing more
+    // A queue also reports the kinds of change whose fields were asked for; the server reports
+    // what its filter asks for, nothing more.
+    if (m_queueId != 0) {
+        allowed |= requestedFields(spool::kNotifyTypePrinter).empty() ? 0 : spool::kChangePrinter;
+        allowed |= requestedFields(spool::kNotifyTypeJob).empty() ? 0 : spool::kChangeJob;
     }
     observation.change &= allowed;
     if (observation.change == 0) {

@@ -144,10 +144,23 @@ win32::Error errorFromErrno(int error) {
     }
 }
 
+// The host goes into an smb:// URL: a name or an address only. Anything that the URL would
+// read as a user, port, path, query or escape ("guest@host", "host:139", "host/share") would
+// send the listing somewhere else than the host the user named.
+bool isPlainHost(const QString& host) {
+    static const QString kUrlSyntax = QStringLiteral("@:/\\?#%;");
+    for (const QChar c : host) {
+        if (kUrlSyntax.contains(c) || c.isSpace() || c.category() == QChar::Other_Control) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 win32::Error checkPrinterShare(const QString& host, const QString& share, QString& comment) {
-    if (host.isEmpty() || share.isEmpty()) {
+    if (host.isEmpty() || share.isEmpty() || !isPlainHost(host)) {
         return win32::kInvalidPrinterName;
     }
     std::lock_guard<std::mutex> lock(libraryMutex());

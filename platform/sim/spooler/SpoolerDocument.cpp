@@ -17,7 +17,7 @@ std::wstring text(const QJsonObject& object, const char* name, const char* fallb
 }
 
 std::uint32_t number(const QJsonObject& object, const char* name) {
-    return static_cast<std::uint32_t>(object.value(QLatin1String(name)).toDouble(0));
+    return toWord(object.value(QLatin1String(name)));
 }
 
 std::optional<DevMode> readDevMode(const QJsonValue& value) {
@@ -120,6 +120,12 @@ std::shared_ptr<const SpoolerSnapshot> parseSnapshot(const QJsonObject& document
         snapshot->indexById.emplace(entry.id, index);
     }
     return snapshot;
+}
+
+std::uint32_t toWord(const QJsonValue& value, std::uint32_t fallback) {
+    constexpr double kLargestWord = 4294967295.0;
+    const double number = value.toDouble(-1);
+    return number >= 0 && number <= kLargestWord ? static_cast<std::uint32_t>(number) : fallback;
 }
 
 int findQueueIndex(const QJsonArray& queues, const QString& name) {

@@ -104,6 +104,11 @@ std::shared_ptr<const SpoolerSnapshot> parseSnapshot(const QJsonObject& document
 
 std::wstring foldCase(const std::wstring& text);
 
+// A 32-bit unsigned number of the state document or a shadow file: `fallback` when absent,
+// and also when the value is not one a DWORD can hold (the files can be edited by hand, and
+// converting such a double to an integer is undefined).
+std::uint32_t toWord(const QJsonValue& value, std::uint32_t fallback = 0);
+
 // Helpers for writers that change the document in place.
 int findQueueIndex(const QJsonArray& queues, const QString& name);
 int findQueueIndexById(const QJsonArray& queues, int id);

@@ -36,18 +36,11 @@ int nextQueueId(QJsonObject& document) {
 }
 
 std::uint32_t attributesOf(const QJsonObject& queue) {
-    return static_cast<std::uint32_t>(queue.value(QLatin1String(key::kAttributes)).toDouble());
+    return toWord(queue.value(QLatin1String(key::kAttributes)));
 }
 
 QString nameOf(const QJsonObject& queue) {
     return queue.value(QLatin1String(key::kName)).toString();
-}
-
-// A queue name Windows accepts: not empty, no backslash or comma, at most 220 characters.
-bool isValidQueueName(const QString& name) {
-    constexpr int kLongestName = 220;
-    return !name.isEmpty() && name.size() <= kLongestName && !name.contains(QLatin1Char('\\')) &&
-           !name.contains(QLatin1Char(','));
 }
 
 QString nowUtc() {
@@ -55,6 +48,12 @@ QString nowUtc() {
 }
 
 }  // namespace
+
+bool isValidQueueName(const QString& name) {
+    constexpr int kLongestName = 220;
+    return !name.isEmpty() && name.size() <= kLongestName && !name.contains(QLatin1Char('\\')) &&
+           !name.contains(QLatin1Char(','));
+}
 
 SpoolerEditor::SpoolerEditor(StateStore& store, QString spoolFolder)
     : m_store(store), m_spoolFolder(std::move(spoolFolder)) {}
@@ -216,8 +215,7 @@ win32::Error SpoolerEditor::setStatus(const QString& name, std::uint32_t status)
 win32::Error SpoolerEditor::changeStatus(const QString& name, std::uint32_t set,
                                          std::uint32_t clear) {
     return modifyByName(name, [&](QJsonObject& queue) {
-        const auto status =
-            static_cast<std::uint32_t>(queue.value(QLatin1String(key::kStatus)).toDouble());
+        const std::uint32_t status = toWord(queue.value(QLatin1String(key::kStatus)));
         queue.insert(QLatin1String(key::kStatus), double((status & ~clear) | set));
         return win32::kSuccess;
     });

@@ -19,6 +19,10 @@ namespace platform::sim::spooler {
 // (and, for jobs, of the spool folder under the same lock). Used by the spooler facility, the
 // simulated printui/control programs and corvanta-sim, so a change from any of them looks the
 // same to a change notification. Errors are Win32 codes; `detail` says more for people.
+// A queue name Windows accepts for a queue of this PC: not empty, no backslash or comma, at
+// most 220 characters.
+bool isValidQueueName(const QString& name);
+
 class SpoolerEditor {
 public:
     SpoolerEditor(StateStore& store, QString spoolFolder);

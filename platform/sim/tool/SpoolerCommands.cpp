@@ -139,7 +139,11 @@ win32::Error runVerb(const QString& verb, const QStringList& words,
     if (verb == QLatin1String("job")) {
         SpoolerEditor::JobRequest request;
         request.document = parser.value(options.document);
-        request.pages = parser.value(options.pages).toUInt();
+        bool counted = false;
+        request.pages = parser.value(options.pages).toUInt(&counted);
+        if (!counted) {
+            return win32::kInvalidParameter;  // "--pages abc" must not become a 0-page job
+        }
         request.user =
             parser.isSet(options.user) ? parser.value(options.user) : machine.system().userName;
         request.machine = QStringLiteral("\\\\") + machine.system().computerName;
