@@ -150,8 +150,10 @@ win32::Error SpoolerEditor::addQueue(QJsonObject queue) {
     });
 }
 
+// The queue's jobs go once the queue is gone from the saved state, so a failed save deletes
+// nothing.
 win32::Error SpoolerEditor::deleteQueueById(int id) {
-    return update([&](QJsonObject& document) {
+    const win32::Error result = update([&](QJsonObject& document) {
         QJsonArray queues = queuesOf(document);
         const int index = findQueueIndexById(queues, id);
         if (index < 0) {
@@ -163,9 +165,12 @@ win32::Error SpoolerEditor::deleteQueueById(int id) {
         if (document.value(QLatin1String(key::kDefaultPrinter)).toString() == name) {
             document.remove(QLatin1String(key::kDefaultPrinter));
         }
-        removeJobFilesOfQueue(m_spoolFolder, id);
         return win32::kSuccess;
     });
+    if (result == win32::kSuccess) {
+        removeJobFilesOfQueue(m_spoolFolder, id);
+    }
+    return result;
 }
 
 // The id of the queue with that name, read from the current state.
