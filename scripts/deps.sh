@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qtbase5-dev qtwebengine5-dev libqt5webengine5 qtwebengine5-dev-tools
   libsnmp-dev libcpp-httplib-dev libsmbclient-dev
-  xvfb xauth
+  xvfb xauth fonts-dejavu-core
   # peers of the test LAN (network tests)
   snmpd snmp samba smbclient iputils-ping iproute2 procps
 )
