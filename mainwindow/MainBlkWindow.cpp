@@ -103,10 +103,10 @@ LResult MainBlkWindow::onPackageFinished(WindowMessage& message) {
 }
 
 LResult MainBlkWindow::onShareQueryResult() {
-    JsValue results = JsValue::emptyArray();
+    QList<JsValue> results;
     for (int value : m_shareEnvResults)
         results.append(integer(value));
-    notifyPage("queryShareEnvAsyncCbkByCpp", {results});
+    notifyPage("queryShareEnvAsyncCbkByCpp", {JsValue::arrayOf(results)});
     return 0;
 }
 

@@ -142,7 +142,29 @@ public:
     }
 
     win32::Error subkeyNames(std::vector<std::wstring>& names) override {
-        if ((m_access & kKeyEnumerateSubKeys) == 0) {
+        return listNames(kKeyEnumerateSubKeys, names,
+                         [this](const RegistryData& registry, const RegistryKeyEntry&) {
+                             return registry.subkeyNames(m_fullName);
+                         });
+    }
+
+    win32::Error valueNames(std::vector<std::wstring>& names) override {
+        return listNames(kKeyQueryValue, names,
+                         [](const RegistryData&, const RegistryKeyEntry& key) {
+                             QStringList found;
+                             for (const NamedRegistryValue& value : key.values) {
+                                 found.append(value.name);
+                             }
+                             return found;
+                         });
+    }
+
+private:
+    // Names under the key, as `collect` finds them, when the key was opened with `access`.
+    template <typename Collect>
+    win32::Error listNames(std::uint32_t access, std::vector<std::wstring>& names,
+                           Collect collect) {
+        if ((m_access & access) == 0) {
             return win32::kAccessDenied;
         }
         RegistryData registry;
@@ -151,29 +173,12 @@ public:
             return error;
         }
         names.clear();
-        for (const QString& name : registry.subkeyNames(m_fullName)) {
+        for (const QString& name : collect(registry, *key)) {
             names.push_back(name.toStdWString());
         }
         return win32::kSuccess;
     }
 
-    win32::Error valueNames(std::vector<std::wstring>& names) override {
-        if ((m_access & kKeyQueryValue) == 0) {
-            return win32::kAccessDenied;
-        }
-        RegistryData registry;
-        const RegistryKeyEntry* key = nullptr;
-        if (const win32::Error error = loadKey(registry, key); error != win32::kSuccess) {
-            return error;
-        }
-        names.clear();
-        for (const NamedRegistryValue& value : key->values) {
-            names.push_back(value.name.toStdWString());
-        }
-        return win32::kSuccess;
-    }
-
-private:
     // The key as the store holds it now; kKeyDeleted once someone deleted it.
     win32::Error loadKey(RegistryData& registry, const RegistryKeyEntry*& key) const {
         if (const win32::Error error = loadData(m_store, registry); error != win32::kSuccess) {

@@ -27,11 +27,7 @@ QString jsStringLiteral(const QByteArray& utf8) {
 }
 
 QByteArray argumentsWire(const QList<JsValue>& args) {
-    JsValue array = JsValue::emptyArray();
-    for (const JsValue& arg : args) {
-        array.append(arg);
-    }
-    return array.toWire();
+    return JsValue::arrayOf(args).toWire();
 }
 
 }  // namespace

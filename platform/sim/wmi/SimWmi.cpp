@@ -1,5 +1,6 @@
 #include "SimWmi.h"
 
+#include <optional>
 #include <utility>
 
 namespace platform::sim {
@@ -101,7 +102,10 @@ private:
     }
 
     std::function<WmiModel()> m_loadModel;
+    static thread_local std::optional<WmiModel> t_model;
 };
+
+thread_local std::optional<WmiModel> SimWmi::t_model;
 
 }  // namespace
 
