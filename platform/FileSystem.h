@@ -17,4 +17,7 @@ public:
     virtual std::wstring windowsPath(const std::wstring& hostPath) const = 0;
 };
 
+// The FileSystem of the system this process runs on (see Platform.h).
+FileSystem& fileSystem();
+
 }  // namespace platform

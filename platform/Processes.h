@@ -79,4 +79,7 @@ std::wstring quoteArgument(const std::wstring& argument);
 // what ShellExecuteW takes as parameters for that program.
 std::wstring commandLineArguments(const std::wstring& commandLine);
 
+// The Processes of the system this process runs on (see Platform.h).
+Processes& processes();
+
 }  // namespace platform

@@ -96,4 +96,7 @@ std::vector<std::wstring> decodeMultiString(const std::uint8_t* data, std::uint3
 
 }  // namespace reg
 
+// The Registry of the system this process runs on (see Platform.h).
+Registry& registry();
+
 }  // namespace platform

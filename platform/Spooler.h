@@ -299,4 +299,7 @@ public:
     virtual win32::Error connectToPrinterDialog(std::intptr_t ownerWindow) = 0;
 };
 
+// The Spooler of the system this process runs on (see Platform.h).
+Spooler& spooler();
+
 }  // namespace platform

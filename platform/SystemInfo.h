@@ -56,4 +56,7 @@ public:
     virtual std::uint16_t userDefaultUiLanguage() const = 0;
 };
 
+// The SystemInfo of the system this process runs on (see Platform.h).
+SystemInfo& systemInfo();
+
 }  // namespace platform

@@ -72,4 +72,7 @@ public:
                             int& stage) = 0;
 };
 
+// The WMI service of the system this process runs on (see Platform.h).
+Wmi& wmi();
+
 }  // namespace platform

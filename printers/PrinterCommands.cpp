@@ -4,6 +4,7 @@
 #include "PrinterConnections.h"
 #include "PrinterInventory.h"
 #include "platform/Platform.h"
+#include "platform/Registry.h"
 #include "platform/Spooler.h"
 
 namespace PrinterCommands {

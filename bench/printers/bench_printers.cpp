@@ -22,11 +22,10 @@
 #include <memory>
 #include <vector>
 
-#include "platform/sim/Machine.h"
-#include "platform/sim/Profile.h"
-#include "platform/sim/SimFileSystem.h"
-#include "platform/sim/SimRegistry.h"
-#include "platform/sim/spooler/SimSpooler.h"
+#include "platform/sim/core/Machine.h"
+#include "platform/sim/core/ProcessPc.h"
+#include "platform/sim/core/Profile.h"
+#include "platform/sim/core/SimulatedPc.h"
 #include "printers/PrinterInventory.h"
 #include "printers/PrinterMonitor.h"
 #include "webhost/WindowList.h"
@@ -74,24 +73,27 @@ QByteArray profileText(int queues) {
 struct BenchPc {
     QTemporaryDir root;
     QString directory;
-    std::unique_ptr<platform::sim::Machine> machine;
-    std::unique_ptr<platform::sim::SimRegistry> registry;
-    std::unique_ptr<platform::sim::SimFileSystem> fileSystem;
-    std::unique_ptr<platform::Spooler> spooler;
+    std::unique_ptr<platform::sim::SimulatedPc> pc;
+    platform::Spooler* spooler = nullptr;
 
     bool create(int queues) {
+        const platform::sim::Facilities& facilities = platform::sim::registeredFacilities();
         platform::sim::Profile profile;
         QString error;
         directory = QDir(root.path()).filePath("machine");
-        if (!platform::sim::parseProfile(profileText(queues), "bench", profile, error) ||
-            !platform::sim::Machine::create(directory, profile, false, error) ||
-            !(machine = platform::sim::Machine::open(directory, error))) {
+        if (!platform::sim::parseProfile(profileText(queues), "bench", facilities, profile,
+                                         error) ||
+            !platform::sim::Machine::create(directory, profile, false, error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return false;
         }
-        registry = std::make_unique<platform::sim::SimRegistry>(machine->store());
-        fileSystem = std::make_unique<platform::sim::SimFileSystem>(directory);
-        spooler = platform::sim::spooler::makeSimSpooler(machine.get(), *registry, *fileSystem);
+        pc = std::make_unique<platform::sim::SimulatedPc>(
+            directory, facilities, platform::sim::SimulatedPc::Open::Existing);
+        if (!pc->isOpen()) {
+            std::fprintf(stderr, "%s\n", qPrintable(pc->error()));
+            return false;
+        }
+        spooler = &pc->get<platform::Spooler>();
         PrinterAPI::countPrinters(*spooler);  // the spooler's first start
         // The spooler reads a state document again while it is younger than its settle time;
         // measure the steady state, not the first moments of a new machine.

@@ -14,10 +14,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/sim/ChangeWatch.h"
-#include "platform/sim/Machine.h"
-#include "platform/sim/Profile.h"
-#include "platform/sim/SimRegistry.h"
+#include "platform/sim/core/ChangeWatch.h"
+#include "platform/sim/core/Machine.h"
+#include "platform/sim/core/ProcessPc.h"
+#include "platform/sim/core/Profile.h"
+#include "platform/sim/registry/SimRegistry.h"
 
 namespace {
 
@@ -36,7 +37,8 @@ std::int64_t nowMicroseconds() {
 
 int runChild(const QString& directory) {
     QString error;
-    const auto machine = platform::sim::Machine::open(directory, error);
+    const auto machine =
+        platform::sim::Machine::open(directory, platform::sim::registeredFacilities(), error);
     if (!machine) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
@@ -63,12 +65,14 @@ int runParent() {
     platform::sim::Profile profile;
     QString error;
     const QString directory = folder.path() + QStringLiteral("/pc");
-    if (!platform::sim::loadProfile(QStringLiteral("empty"), profile, error) ||
+    if (!platform::sim::loadProfile(QStringLiteral("empty"), platform::sim::registeredFacilities(),
+                                    profile, error) ||
         !platform::sim::Machine::create(directory, profile, false, error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
-    auto machine = platform::sim::Machine::open(directory, error);
+    auto machine =
+        platform::sim::Machine::open(directory, platform::sim::registeredFacilities(), error);
     platform::sim::ChangeWatch watch(machine->store().directory(), QStringLiteral("registry"));
     platform::sim::SimRegistry registry(machine->store());
 

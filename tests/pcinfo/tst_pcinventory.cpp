@@ -2,7 +2,7 @@
 
 #include "pcinfo/PcInventory.h"
 #include "platform/SystemInfo.h"
-#include "platform/sim/wmi/HostHardware.h"
+#include "platform/posix/HostHardware.h"
 #include "platform/sim/wmi/SimWmi.h"
 
 using platform::WmiValue;
@@ -248,7 +248,8 @@ void PcInventoryTest::hostHardwareFromFixture() {
         " 0 [PCH            ]: HDA-Intel - HDA Intel PCH\n                      HDA Intel PCH at "
         "0xf\n");
 
-    WmiModel model = platform::sim::readHostHardware(root.path());
+    WmiModel model;
+    model.classes = platform::posix::readHostHardware(root.path());
     model.classes[L"win32_operatingsystem"] = {{{L"Caption", s("Microsoft Windows 10 Pro")}}};
     const QJsonObject json = objectFor(model);
     QCOMPARE(json.value("cpu").toString(), QString("Test CPU"));

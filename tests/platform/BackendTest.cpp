@@ -1,6 +1,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestMain.h"
+
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -33,8 +35,8 @@ private:
     QTemporaryDir m_folder;
 };
 
-QObject* makeBackendTest() {
-    return new BackendTest;
-}
+namespace {
+const bool registered = registerTest<BackendTest>("BackendTest");
+}  // namespace
 
 #include "BackendTest.moc"

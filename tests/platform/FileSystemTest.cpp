@@ -1,14 +1,17 @@
 #include <QDir>
 #include <QTest>
 
-#include "TestMachine.h"
+#include "TestMain.h"
+
+#include "PcFolder.h"
+#include "platform/sim/core/ProcessPc.h"
 
 class FileSystemTest : public QObject {
     Q_OBJECT
 
 private slots:
     void init() {
-        m_machine = std::make_unique<TestMachine>();
+        m_machine = PcFolder::fromFixture(QStringLiteral("registry-pc"));
         QVERIFY2(m_machine->isValid(), qPrintable(m_machine->error()));
     }
 
@@ -41,7 +44,7 @@ private slots:
         QFETCH(QString, windowsPath);
         QFETCH(QString, underMachine);
         const QString expected = m_machine->directory() + QLatin1Char('/') + underMachine;
-        QCOMPARE(m_machine->machine().fileSystem().hostPath(windowsPath), expected);
+        QCOMPARE(m_machine->pc().machine().fileSystem().hostPath(windowsPath), expected);
     }
 
     void otherPathsUnchanged_data() {
@@ -52,12 +55,12 @@ private slots:
 
     void otherPathsUnchanged() {
         QFETCH(QString, path);
-        QCOMPARE(m_machine->machine().fileSystem().hostPath(path), path);
-        QCOMPARE(m_machine->machine().fileSystem().windowsPath(path), path);
+        QCOMPARE(m_machine->pc().machine().fileSystem().hostPath(path), path);
+        QCOMPARE(m_machine->pc().machine().fileSystem().windowsPath(path), path);
     }
 
     void windowsPathsOfHostPaths() {
-        const auto& fileSystem = m_machine->machine().fileSystem();
+        const auto& fileSystem = m_machine->pc().machine().fileSystem();
         const QString root = m_machine->directory();
         QCOMPARE(fileSystem.windowsPath(root + "/drive_c/Windows/Fonts/ocr.ttf"),
                  QStringLiteral("C:\\Windows\\Fonts\\ocr.ttf"));
@@ -69,11 +72,11 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestMachine> m_machine;
+    std::unique_ptr<PcFolder> m_machine;
 };
 
-QObject* makeFileSystemTest() {
-    return new FileSystemTest;
-}
+namespace {
+const bool registered = registerTest<FileSystemTest>("FileSystemTest");
+}  // namespace
 
 #include "FileSystemTest.moc"

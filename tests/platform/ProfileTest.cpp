@@ -1,9 +1,12 @@
 #include <QTest>
 
-#include "TestMachine.h"
-#include "platform/sim/Profile.h"
-#include "platform/sim/SimRegistry.h"
-#include "platform/sim/SimSystemInfo.h"
+#include "TestMain.h"
+
+#include "PcFolder.h"
+#include "platform/sim/core/ProcessPc.h"
+#include "platform/sim/core/Profile.h"
+#include "platform/sim/registry/SimRegistry.h"
+#include "platform/sim/system/SimSystemInfo.h"
 
 using namespace platform;
 
@@ -63,7 +66,8 @@ private slots:
         QFETCH(QString, message);
         sim::Profile profile;
         QString error;
-        QVERIFY(!sim::parseProfile(text, QStringLiteral("test"), profile, error));
+        QVERIFY(!sim::parseProfile(text, QStringLiteral("test"), sim::registeredFacilities(),
+                                   profile, error));
         QVERIFY2(error.contains(message), qPrintable(error));
     }
 
@@ -85,10 +89,12 @@ private slots:
         QVERIFY(sim::bundledProfileNames().contains(name));
         sim::Profile profile;
         QString error;
-        QVERIFY2(sim::loadProfile(name, profile, error), qPrintable(error));
+        QVERIFY2(sim::loadProfile(name, sim::registeredFacilities(), profile, error),
+                 qPrintable(error));
         QTemporaryDir folder;
         QVERIFY2(sim::Machine::create(folder.path(), profile, false, error), qPrintable(error));
-        auto machine = sim::Machine::open(folder.path(), error);
+        auto machine =
+            sim::Machine::open(folder.path(), platform::sim::registeredFacilities(), error);
         QVERIFY2(machine, qPrintable(error));
         const sim::SimSystemInfo info(machine->system());
         QCOMPARE(info.isWow64(), wow64);
@@ -108,9 +114,9 @@ private slots:
     }
 
     void foldersFollowTheUserName() {
-        TestMachine test;
-        QVERIFY2(test.isValid(), qPrintable(test.error()));
-        const sim::SimSystemInfo info(test.machine().system());
+        const auto test = PcFolder::fromFixture(QStringLiteral("registry-pc"));
+        QVERIFY2(test->isValid(), qPrintable(test->error()));
+        const sim::SimSystemInfo info(test->pc().machine().system());
         QCOMPARE(info.userName(), std::wstring(L"Tester"));
         QCOMPARE(info.tempFolder(), std::wstring(L"C:\\Users\\Tester\\AppData\\Local\\Temp\\"));
         QCOMPARE(info.knownFolder(KnownFolder::Documents),
@@ -119,7 +125,7 @@ private slots:
                  std::wstring(L"C:\\Program Files (x86)"));
         for (const KnownFolder folder : {KnownFolder::Downloads, KnownFolder::Desktop,
                                          KnownFolder::RoamingAppData, KnownFolder::Fonts}) {
-            const QString host = test.machine().fileSystem().hostPath(
+            const QString host = test->pc().machine().fileSystem().hostPath(
                 QString::fromStdWString(info.knownFolder(folder)));
             QVERIFY2(QFileInfo(host).isDir(), qPrintable(host));
         }
@@ -134,14 +140,14 @@ private slots:
         bad.close();
         sim::Profile profile;
         QString error;
-        QVERIFY(!sim::loadProfile(file, profile, error));
+        QVERIFY(!sim::loadProfile(file, sim::registeredFacilities(), profile, error));
         QVERIFY2(error.contains(file) && error.contains(QStringLiteral("system.buildd")),
                  qPrintable(error));
     }
 };
 
-QObject* makeProfileTest() {
-    return new ProfileTest;
-}
+namespace {
+const bool registered = registerTest<ProfileTest>("ProfileTest");
+}  // namespace
 
 #include "ProfileTest.moc"

@@ -1,8 +1,11 @@
 #include <QTest>
 
-#include "TestMachine.h"
+#include "TestMain.h"
+
+#include "PcFolder.h"
 #include "platform/Registry.h"
-#include "platform/sim/SimRegistry.h"
+#include "platform/sim/core/ProcessPc.h"
+#include "platform/sim/registry/SimRegistry.h"
 
 using namespace platform;
 
@@ -50,9 +53,9 @@ class RegistryTest : public QObject {
 
 private slots:
     void init() {
-        m_machine = std::make_unique<TestMachine>();
+        m_machine = PcFolder::fromFixture(QStringLiteral("registry-pc"));
         QVERIFY2(m_machine->isValid(), qPrintable(m_machine->error()));
-        m_registry = std::make_unique<sim::SimRegistry>(m_machine->machine().store());
+        m_registry = std::make_unique<sim::SimRegistry>(m_machine->pc().machine().store());
     }
 
     void answersLikeWindows_data() {
@@ -171,7 +174,8 @@ private slots:
                  win32::kSuccess);
         // A fresh machine object reads the state back from disk.
         QString error;
-        const auto reopened = sim::Machine::open(m_machine->directory(), error);
+        const auto reopened = sim::Machine::open(m_machine->directory(),
+                                                 platform::sim::registeredFacilities(), error);
         QVERIFY2(reopened, qPrintable(error));
         sim::SimRegistry again(reopened->store());
         std::unique_ptr<RegistryKey> readKey;
@@ -266,12 +270,12 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestMachine> m_machine;
+    std::unique_ptr<PcFolder> m_machine;
     std::unique_ptr<sim::SimRegistry> m_registry;
 };
 
-QObject* makeRegistryTest() {
-    return new RegistryTest;
-}
+namespace {
+const bool registered = registerTest<RegistryTest>("RegistryTest");
+}  // namespace
 
 #include "RegistryTest.moc"

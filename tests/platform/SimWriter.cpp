@@ -8,8 +8,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/sim/Machine.h"
-#include "platform/sim/SimRegistry.h"
+#include "platform/sim/core/Machine.h"
+#include "platform/sim/core/ProcessPc.h"
+#include "platform/sim/registry/SimRegistry.h"
 
 int main(int argc, char* argv[]) {
     if (argc != 5) {
@@ -17,8 +18,8 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     QString error;
-    const std::unique_ptr<platform::sim::Machine> machine =
-        platform::sim::Machine::open(QString::fromLocal8Bit(argv[1]), error);
+    const std::unique_ptr<platform::sim::Machine> machine = platform::sim::Machine::open(
+        QString::fromLocal8Bit(argv[1]), platform::sim::registeredFacilities(), error);
     if (!machine) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;

@@ -2,17 +2,20 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
+
 #include <QThread>
+#include "TestMain.h"
 
 #include <signal.h>
 
 #include <thread>
 
-#include "TestMachine.h"
-#include "platform/sim/ChangeWatch.h"
-#include "platform/sim/RegistryDocument.h"
-#include "platform/sim/SimRegistry.h"
-#include "platform/sim/StateStore.h"
+#include "PcFolder.h"
+#include "platform/sim/core/ChangeWatch.h"
+#include "platform/sim/core/ProcessPc.h"
+#include "platform/sim/core/StateStore.h"
+#include "platform/sim/registry/RegistryDocument.h"
+#include "platform/sim/registry/SimRegistry.h"
 
 using namespace platform;
 
@@ -33,7 +36,8 @@ void writeAll(const QString& path, const QByteArray& data) {
 
 // The values under HKCU\Software\CorvantaTest, read through a freshly opened machine.
 bool readTestValues(const QString& directory, QMap<QString, QString>& values, QString& error) {
-    const auto machine = sim::Machine::open(directory, error);
+    const auto machine =
+        sim::Machine::open(directory, platform::sim::registeredFacilities(), error);
     if (!machine) {
         return false;
     }
@@ -71,19 +75,20 @@ class StateStoreTest : public QObject {
 
 private slots:
     void corruptStateIsNamedAndKept() {
-        TestMachine test;
-        QVERIFY2(test.isValid(), qPrintable(test.error()));
-        const QString path = test.stateFile(QStringLiteral("registry"));
+        const auto test = PcFolder::fromFixture(QStringLiteral("registry-pc"));
+        QVERIFY2(test->isValid(), qPrintable(test->error()));
+        const QString path = test->stateFile(QStringLiteral("registry"));
         const QByteArray garbage("{\"keys\": {\"HKEY_LOCAL_MACHINE\": {}");
         writeAll(path, garbage);
 
         QString error;
-        QVERIFY(!sim::Machine::open(test.directory(), error));
+        QVERIFY(
+            !sim::Machine::open(test->directory(), platform::sim::registeredFacilities(), error));
         QVERIFY2(error.contains(path) && error.contains(QStringLiteral("corrupt")),
                  qPrintable(error));
 
         // A registry already in use refuses the change and leaves the file as it found it.
-        sim::SimRegistry registry(test.machine().store());
+        sim::SimRegistry registry(test->pc().machine().store());
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(path)));
         QVERIFY(reg::writeDword(registry, RegistryRoot::CurrentUser, L"Software\\X", L"v", 1) !=
                 win32::kSuccess);
@@ -91,12 +96,13 @@ private slots:
     }
 
     void wrongShapeIsCorruptToo() {
-        TestMachine test;
-        QVERIFY2(test.isValid(), qPrintable(test.error()));
-        const QString path = test.stateFile(QStringLiteral("registry"));
+        const auto test = PcFolder::fromFixture(QStringLiteral("registry-pc"));
+        QVERIFY2(test->isValid(), qPrintable(test->error()));
+        const QString path = test->stateFile(QStringLiteral("registry"));
         writeAll(path, R"({"keys": {"HKEY_LOCAL_MACHINE\\X": {"v": {"type": "REG_DWORD"}}}})");
         QString error;
-        QVERIFY(!sim::Machine::open(test.directory(), error));
+        QVERIFY(
+            !sim::Machine::open(test->directory(), platform::sim::registeredFacilities(), error));
         QVERIFY2(error.contains(path) && error.contains(QStringLiteral("HKEY_LOCAL_MACHINE")),
                  qPrintable(error));
     }
@@ -124,14 +130,15 @@ private slots:
     }
 
     void killedWriterLeavesWholeState() {
-        TestMachine test;
-        QVERIFY2(test.isValid(), qPrintable(test.error()));
+        const auto test = PcFolder::fromFixture(QStringLiteral("registry-pc"));
+        QVERIFY2(test->isValid(), qPrintable(test->error()));
         constexpr int kKills = 20;
         constexpr int kValueSize = 20000;  // large documents widen the window of a write
         int written = 0;
         for (int round = 0; round < kKills; ++round) {
             QProcess writer;
-            startWriter(writer, test.directory(), QStringLiteral("r%1_").arg(round), 0, kValueSize);
+            startWriter(writer, test->directory(), QStringLiteral("r%1_").arg(round), 0,
+                        kValueSize);
             QVERIFY(writer.waitForStarted());
             QThread::msleep(QRandomGenerator::global()->bounded(5, 60));
             ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
@@ -140,7 +147,7 @@ private slots:
 
             QMap<QString, QString> values;
             QString error;
-            QVERIFY2(readTestValues(test.directory(), values, error), qPrintable(error));
+            QVERIFY2(readTestValues(test->directory(), values, error), qPrintable(error));
             for (auto it = values.begin(); it != values.end(); ++it) {
                 const QChar digit = it.key().back();
                 QCOMPARE(it.value(), QString(kValueSize, digit));
@@ -151,37 +158,38 @@ private slots:
     }
 
     void concurrentWritersLoseNothing() {
-        TestMachine test;
-        QVERIFY2(test.isValid(), qPrintable(test.error()));
+        const auto test = PcFolder::fromFixture(QStringLiteral("registry-pc"));
+        QVERIFY2(test->isValid(), qPrintable(test->error()));
         constexpr int kEach = 100;
         QProcess first;
         QProcess second;
-        startWriter(first, test.directory(), QStringLiteral("a"), kEach, 16);
-        startWriter(second, test.directory(), QStringLiteral("b"), kEach, 16);
+        startWriter(first, test->directory(), QStringLiteral("a"), kEach, 16);
+        startWriter(second, test->directory(), QStringLiteral("b"), kEach, 16);
         QVERIFY(first.waitForFinished(60000));
         QVERIFY(second.waitForFinished(60000));
         QCOMPARE(first.exitCode(), 0);
         QCOMPARE(second.exitCode(), 0);
         QMap<QString, QString> values;
         QString error;
-        QVERIFY2(readTestValues(test.directory(), values, error), qPrintable(error));
+        QVERIFY2(readTestValues(test->directory(), values, error), qPrintable(error));
         QCOMPARE(values.size(), 2 * kEach);
 
         QJsonObject document;
-        QVERIFY(test.machine().store().read(QStringLiteral("registry"), document, error));
+        QVERIFY(test->pc().machine().store().read(QStringLiteral("registry"), document, error));
         QVERIFY(sim::StateStore::changeCount(document) >= quint64(2 * kEach));
     }
 
     void changeFromAnotherProcessArrives() {
-        TestMachine test;
-        QVERIFY2(test.isValid(), qPrintable(test.error()));
-        sim::ChangeWatch watch(test.machine().store().directory(), QStringLiteral("registry"));
+        const auto test = PcFolder::fromFixture(QStringLiteral("registry-pc"));
+        QVERIFY2(test->isValid(), qPrintable(test->error()));
+        sim::ChangeWatch watch(test->pc().machine().store().directory(),
+                               QStringLiteral("registry"));
         QVERIFY2(watch.isValid(), qPrintable(watch.errorString()));
         QVERIFY(!watch.wait(0));
 
         QProcess tool;
         tool.start(QStringLiteral(CORVANTA_SIM_TOOL),
-                   {QStringLiteral("--machine"), test.directory(), QStringLiteral("reg"),
+                   {QStringLiteral("--machine"), test->directory(), QStringLiteral("reg"),
                     QStringLiteral("set"), QStringLiteral("HKCU\\Software\\N"), QStringLiteral("v"),
                     QStringLiteral("REG_DWORD"), QStringLiteral("1")});
         QVERIFY(watch.wait(kGenerousTimeoutMs));
@@ -190,18 +198,20 @@ private slots:
     }
 
     void otherFacilitiesDoNotWake() {
-        TestMachine test;
-        QVERIFY2(test.isValid(), qPrintable(test.error()));
-        sim::ChangeWatch watch(test.machine().store().directory(), QStringLiteral("registry"));
+        const auto test = PcFolder::fromFixture(QStringLiteral("registry-pc"));
+        QVERIFY2(test->isValid(), qPrintable(test->error()));
+        sim::ChangeWatch watch(test->pc().machine().store().directory(),
+                               QStringLiteral("registry"));
         QString error;
-        QVERIFY(sim::recordRestartRequest(test.machine().store(), 4, 0, error));
+        QVERIFY(sim::recordRestartRequest(test->pc().machine().store(), 4, 0, error));
         QVERIFY(!watch.wait(0));
     }
 
     void cancelWakesAWaiter() {
-        TestMachine test;
-        QVERIFY2(test.isValid(), qPrintable(test.error()));
-        sim::ChangeWatch watch(test.machine().store().directory(), QStringLiteral("registry"));
+        const auto test = PcFolder::fromFixture(QStringLiteral("registry-pc"));
+        QVERIFY2(test->isValid(), qPrintable(test->error()));
+        sim::ChangeWatch watch(test->pc().machine().store().directory(),
+                               QStringLiteral("registry"));
         bool woke = true;
         std::thread waiter([&] { woke = watch.wait(-1); });
         watch.cancel();
@@ -211,8 +221,8 @@ private slots:
     }
 };
 
-QObject* makeStateStoreTest() {
-    return new StateStoreTest;
-}
+namespace {
+const bool registered = registerTest<StateStoreTest>("StateStoreTest");
+}  // namespace
 
 #include "StateStoreTest.moc"

@@ -2,7 +2,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "TestMachine.h"
+#include "TestMain.h"
+
+#include "PcFolder.h"
+#include "platform/sim/core/ProcessPc.h"
 
 namespace {
 
@@ -128,8 +131,8 @@ private:
     QString m_machine;
 };
 
-QObject* makeToolTest() {
-    return new ToolTest;
-}
+namespace {
+const bool registered = registerTest<ToolTest>("ToolTest");
+}  // namespace
 
 #include "ToolTest.moc"

@@ -4,8 +4,11 @@
 #include <QJsonObject>
 #include <QtTest>
 
-#include "TestPc.h"
+#include "TestMain.h"
+
+#include "PcFolder.h"
 #include "platform/Platform.h"
+#include "platform/Registry.h"
 #include "platform/Spooler.h"
 #include "printers/PrintUiCommandLines.h"
 #include "printers/PrinterActions.h"
@@ -15,15 +18,15 @@
 
 namespace {
 
-// The global machine of this test run (CORVANTA_MACHINE, set up by main).
+// The process's PC, which the page's commands act on through platform::spooler().
+platform::sim::SimulatedPc& processPc() {
+    return fixtureAsProcessPc(QStringLiteral("office-pc"));
+}
+
 QJsonObject globalSpoolerState() {
     QString error;
-    const auto machine =
-        platform::sim::Machine::open(platform::sim::Machine::configuredDirectory(), error);
     QJsonObject document;
-    if (machine) {
-        machine->store().read(QStringLiteral("spooler"), document, error);
-    }
+    processPc().machine().store().read(QStringLiteral("spooler"), document, error);
     return document;
 }
 
@@ -51,6 +54,8 @@ class ActionsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QVERIFY(processPc().isOpen()); }
+
     void commandLines_data() {
         QTest::addColumn<QString>("built");
         QTest::addColumn<QString>("expected");
@@ -118,60 +123,75 @@ private slots:
     }
 
     void shareUnderTheQueueName() {
-        auto pc = TestPc::fromProfile(QStringLiteral("win10"));
+        auto pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
-        QCOMPARE(PrinterAPI::setQueueShared(pc->spooler(), "Reception Color", true), 0u);
-        auto printers = PrinterAPI::listPrinters(pc->spooler(), 0);
+        QCOMPARE(
+            PrinterAPI::setQueueShared(pc->pc().get<platform::Spooler>(), "Reception Color", true),
+            0u);
+        auto printers = PrinterAPI::listPrinters(pc->pc().get<platform::Spooler>(), 0);
         auto found = std::find_if(printers.begin(), printers.end(), [](const auto& p) {
             return p.printerName == QLatin1String("Reception Color");
         });
         QCOMPARE(found->shareName, QStringLiteral("Reception Color"));
         QVERIFY(found->isShare);
-        QCOMPARE(PrinterAPI::setQueueShared(pc->spooler(), "Reception Color", false), 0u);
+        QCOMPARE(
+            PrinterAPI::setQueueShared(pc->pc().get<platform::Spooler>(), "Reception Color", false),
+            0u);
         PrinterAPI::PrinterChangeInfo info;
-        PrinterAPI::readPrinterState(pc->spooler(), "Reception Color", info);
+        PrinterAPI::readPrinterState(pc->pc().get<platform::Spooler>(), "Reception Color", info);
         QVERIFY((info.dwAttribute & platform::spool::kAttributeShared) == 0);
     }
 
     void refusedAccess() {
-        auto pc = TestPc::fromProfile(QStringLiteral("win10"));
+        auto pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
-        QCOMPARE(PrinterAPI::setQueueShared(pc->spooler(), "Label Printer", true), 5u);
-        QCOMPARE(PrinterAPI::deleteQueue(pc->spooler(), "Label Printer", false), 5u);
-        QCOMPARE(PrinterAPI::setQueueShared(pc->spooler(), "Nope", true), 1801u);
+        QCOMPARE(
+            PrinterAPI::setQueueShared(pc->pc().get<platform::Spooler>(), "Label Printer", true),
+            5u);
+        QCOMPARE(PrinterAPI::deleteQueue(pc->pc().get<platform::Spooler>(), "Label Printer", false),
+                 5u);
+        QCOMPARE(PrinterAPI::setQueueShared(pc->pc().get<platform::Spooler>(), "Nope", true),
+                 1801u);
     }
 
     void deleteConnectionOnly() {
-        auto pc = TestPc::fromProfile(QStringLiteral("win10"));
+        auto pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
-        QCOMPARE(PrinterAPI::deleteQueue(pc->spooler(), "\\\\FILESERVER\\Accounting", true), 0u);
-        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 1).size(), 0);
-        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 0).size(), 5);
+        QCOMPARE(PrinterAPI::deleteQueue(pc->pc().get<platform::Spooler>(),
+                                         "\\\\FILESERVER\\Accounting", true),
+                 0u);
+        QCOMPARE(PrinterAPI::listPrinters(pc->pc().get<platform::Spooler>(), 1).size(), 0);
+        QCOMPARE(PrinterAPI::listPrinters(pc->pc().get<platform::Spooler>(), 0).size(), 5);
         // A local queue is not a connection: nothing is deleted.
-        QCOMPARE(PrinterAPI::deleteQueue(pc->spooler(), "Office Laser", true), 1801u);
-        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 0).size(), 5);
+        QCOMPARE(PrinterAPI::deleteQueue(pc->pc().get<platform::Spooler>(), "Office Laser", true),
+                 1801u);
+        QCOMPARE(PrinterAPI::listPrinters(pc->pc().get<platform::Spooler>(), 0).size(), 5);
     }
 
     void deleteLocalQueueWithItsJobs() {
-        auto pc = TestPc::fromProfile(QStringLiteral("win10"));
+        auto pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
-        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 0).size(), 5);  // spools the jobs
+        QCOMPARE(PrinterAPI::listPrinters(pc->pc().get<platform::Spooler>(), 0).size(),
+                 5);  // spools the jobs
         const QString spool = pc->directory() + "/drive_c/Windows/system32/spool/PRINTERS";
         QCOMPARE(QDir(spool).entryList({"*.SHD"}, QDir::Files).size(), 3);
-        QCOMPARE(PrinterAPI::deleteQueue(pc->spooler(), "Office Laser", false), 0u);
-        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 0).size(), 4);
+        QCOMPARE(PrinterAPI::deleteQueue(pc->pc().get<platform::Spooler>(), "Office Laser", false),
+                 0u);
+        QCOMPARE(PrinterAPI::listPrinters(pc->pc().get<platform::Spooler>(), 0).size(), 4);
         QCOMPARE(QDir(spool).entryList({"*.SHD"}, QDir::Files).size(), 1);
         std::wstring defaultName;
-        QCOMPARE(pc->spooler().defaultPrinter(defaultName), platform::win32::kFileNotFound);
+        QCOMPARE(pc->pc().get<platform::Spooler>().defaultPrinter(defaultName),
+                 platform::win32::kFileNotFound);
     }
 
     void setDefault() {
-        auto pc = TestPc::fromProfile(QStringLiteral("win10"));
+        auto pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
-        QVERIFY(PrinterAPI::setDefaultPrinter(pc->spooler(), "Reception Color"));
-        QVERIFY(!PrinterAPI::setDefaultPrinter(pc->spooler(), "Nope"));
+        QVERIFY(
+            PrinterAPI::setDefaultPrinter(pc->pc().get<platform::Spooler>(), "Reception Color"));
+        QVERIFY(!PrinterAPI::setDefaultPrinter(pc->pc().get<platform::Spooler>(), "Nope"));
         std::wstring defaultName;
-        pc->spooler().defaultPrinter(defaultName);
+        pc->pc().get<platform::Spooler>().defaultPrinter(defaultName);
         QCOMPARE(QString::fromStdWString(defaultName), QStringLiteral("Reception Color"));
     }
 
@@ -188,11 +208,12 @@ private slots:
 
     void connectionHostWithUrlSyntax() {
         QFETCH(QString, host);
-        auto pc = TestPc::fromProfile(QStringLiteral("empty"));
+        auto pc = PcFolder::fromFixture(QStringLiteral("pc-without-printers"));
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
-        QCOMPARE(PrinterAPI::addPrinterConnection(pc->spooler(), host, "LaserJet"),
-                 platform::win32::kInvalidPrinterName);
-        QCOMPARE(PrinterAPI::listPrinters(pc->spooler(), 1).size(), 0);
+        QCOMPARE(
+            PrinterAPI::addPrinterConnection(pc->pc().get<platform::Spooler>(), host, "LaserJet"),
+            platform::win32::kInvalidPrinterName);
+        QCOMPARE(PrinterAPI::listPrinters(pc->pc().get<platform::Spooler>(), 1).size(), 0);
     }
 
     void commandAdapters() {
@@ -209,9 +230,8 @@ private slots:
     }
 };
 
-int runActionsTests(int argc, char** argv) {
-    ActionsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+namespace {
+const bool registered = registerTest<ActionsTest>("ActionsTest");
+}  // namespace
 
 #include "ActionsTest.moc"

@@ -5,10 +5,13 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include "TestMain.h"
+
 #include <unistd.h>
 
-#include "TestPc.h"
+#include "PcFolder.h"
 #include "TestWindow.h"
+#include "platform/Spooler.h"
 #include "printers/PrinterConnections.h"
 #include "printers/PrinterInventory.h"
 
@@ -53,7 +56,7 @@ private slots:
     }
 
     void init() {
-        m_pc = TestPc::fromProfile(QStringLiteral("empty"));
+        m_pc = PcFolder::fromFixture(QStringLiteral("pc-without-printers"));
         QVERIFY2(m_pc->isValid(), qPrintable(m_pc->error()));
     }
 
@@ -74,26 +77,32 @@ private slots:
         QFETCH(QString, host);
         QFETCH(QString, share);
         QFETCH(quint32, code);
-        QCOMPARE(PrinterAPI::addPrinterConnection(m_pc->spooler(), host, share), code);
-        QCOMPARE(PrinterAPI::listPrinters(m_pc->spooler(), 1).size(), code == 0 ? 1 : 0);
+        QCOMPARE(PrinterAPI::addPrinterConnection(m_pc->pc().get<platform::Spooler>(), host, share),
+                 code);
+        QCOMPARE(PrinterAPI::listPrinters(m_pc->pc().get<platform::Spooler>(), 1).size(),
+                 code == 0 ? 1 : 0);
     }
 
     void connectionIsAQueueOfThatServer() {
-        QCOMPARE(PrinterAPI::addPrinterConnection(m_pc->spooler(), kGuestHost, "LaserJet"), 0u);
-        QCOMPARE(PrinterAPI::addPrinterConnection(m_pc->spooler(), kGuestHost, "LaserJet"), 0u);
-        const auto connections = PrinterAPI::listPrinters(m_pc->spooler(), 1);
+        QCOMPARE(PrinterAPI::addPrinterConnection(m_pc->pc().get<platform::Spooler>(), kGuestHost,
+                                                  "LaserJet"),
+                 0u);
+        QCOMPARE(PrinterAPI::addPrinterConnection(m_pc->pc().get<platform::Spooler>(), kGuestHost,
+                                                  "LaserJet"),
+                 0u);
+        const auto connections = PrinterAPI::listPrinters(m_pc->pc().get<platform::Spooler>(), 1);
         QCOMPARE(connections.size(), 1);
         QCOMPARE(connections[0].printerName, QStringLiteral("\\\\127.0.0.20\\LaserJet"));
         QCOMPARE(connections[0].serverName, QStringLiteral("\\\\127.0.0.20"));
-        QCOMPARE(PrinterAPI::listPrinters(m_pc->spooler(), 0).size(), 0);
+        QCOMPARE(PrinterAPI::listPrinters(m_pc->pc().get<platform::Spooler>(), 0).size(), 0);
     }
 
     void asynchronousConnectionsReportEach() {
         TestWindow window;
-        PrinterAPI::addPrinterConnectionAsync(m_pc->spooler(), window.handle(), kGuestHost,
-                                              "LaserJet");
-        PrinterAPI::addPrinterConnectionAsync(m_pc->spooler(), window.handle(), kGuestHost,
-                                              "Scans");
+        PrinterAPI::addPrinterConnectionAsync(m_pc->pc().get<platform::Spooler>(), window.handle(),
+                                              kGuestHost, "LaserJet");
+        PrinterAPI::addPrinterConnectionAsync(m_pc->pc().get<platform::Spooler>(), window.handle(),
+                                              kGuestHost, "Scans");
         QTRY_COMPARE_WITH_TIMEOUT(window.messages.size(), 2, 20000);
         QList<quint32> codes;
         for (const TestWindow::Received& received : window.messages) {
@@ -106,12 +115,11 @@ private slots:
 
 private:
     bool m_started = false;
-    std::unique_ptr<TestPc> m_pc;
+    std::unique_ptr<PcFolder> m_pc;
 };
 
-int runConnectionsTests(int argc, char** argv) {
-    ConnectionsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+namespace {
+const bool registered = registerTest<ConnectionsTest>("ConnectionsTest");
+}  // namespace
 
 #include "ConnectionsTest.moc"

@@ -6,7 +6,11 @@
 #include <QJsonObject>
 #include <QtTest>
 
-#include "TestPc.h"
+#include "TestMain.h"
+
+#include "PcFolder.h"
+#include "platform/Spooler.h"
+#include "platform/sim/spooler/SpoolerEditor.h"
 #include "printers/PrinterInventory.h"
 
 using PrinterAPI::LocalPrinterInfo;
@@ -50,7 +54,7 @@ class InventoryTest : public QObject {
 
 private slots:
     void init() {
-        m_pc = TestPc::fromProfile(QStringLiteral("win10"));
+        m_pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
         QVERIFY2(m_pc->isValid(), qPrintable(m_pc->error()));
     }
 
@@ -105,14 +109,17 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QJsonValue, expected);
         const QJsonArray printers =
-            QJsonDocument::fromJson(PrinterAPI::printersToJsonBytes(m_pc->spooler(), 0)).array();
+            QJsonDocument::fromJson(
+                PrinterAPI::printersToJsonBytes(m_pc->pc().get<platform::Spooler>(), 0))
+                .array();
         const QJsonObject printer = printerNamed(printers, queue);
         QVERIFY2(!printer.isEmpty(), qPrintable(queue));
         QCOMPARE(printer.value(key), expected);
     }
 
     void jsonIsCompactWithExactlyTheKeysSorted() {
-        const QByteArray json = PrinterAPI::printersToJsonBytes(m_pc->spooler(), 0);
+        const QByteArray json =
+            PrinterAPI::printersToJsonBytes(m_pc->pc().get<platform::Spooler>(), 0);
         QVERIFY(json.startsWith("[{\"attributes\":"));
         QVERIFY(!json.contains(": ") && !json.contains('\n'));
         const QJsonObject first = QJsonDocument::fromJson(json).array().first().toObject();
@@ -123,21 +130,23 @@ private slots:
     }
 
     void localAndConnectionsAreSeparate() {
-        const auto local = PrinterAPI::listPrinters(m_pc->spooler(), 0);
-        const auto connections = PrinterAPI::listPrinters(m_pc->spooler(), 1);
+        const auto local = PrinterAPI::listPrinters(m_pc->pc().get<platform::Spooler>(), 0);
+        const auto connections = PrinterAPI::listPrinters(m_pc->pc().get<platform::Spooler>(), 1);
         QCOMPARE(local.size(), 5);
         QCOMPARE(connections.size(), 1);
         QCOMPARE(connections[0].printerName, QStringLiteral("\\\\FILESERVER\\Accounting"));
         QCOMPARE(connections[0].serverName, QStringLiteral("\\\\FILESERVER"));
-        QCOMPARE(PrinterAPI::countPrinters(m_pc->spooler()), 6);
+        QCOMPARE(PrinterAPI::countPrinters(m_pc->pc().get<platform::Spooler>()), 6);
     }
 
     void emptyPc() {
-        auto pc = TestPc::fromProfile(QStringLiteral("empty"));
+        auto pc = PcFolder::fromFixture(QStringLiteral("pc-without-printers"));
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
-        QCOMPARE(PrinterAPI::printersToJsonBytes(pc->spooler(), 0), QByteArray("[]"));
-        QCOMPARE(PrinterAPI::printersToJsonBytes(pc->spooler(), 1), QByteArray("[]"));
-        QCOMPARE(PrinterAPI::countPrinters(pc->spooler()), 0);
+        QCOMPARE(PrinterAPI::printersToJsonBytes(pc->pc().get<platform::Spooler>(), 0),
+                 QByteArray("[]"));
+        QCOMPARE(PrinterAPI::printersToJsonBytes(pc->pc().get<platform::Spooler>(), 1),
+                 QByteArray("[]"));
+        QCOMPARE(PrinterAPI::countPrinters(pc->pc().get<platform::Spooler>()), 0);
         QCOMPARE(PrinterAPI::printerDeviceListJson(),
                  QJsonDocument(QJsonArray()).toJson(QJsonDocument::Indented));
     }
@@ -146,33 +155,36 @@ private slots:
     // come from a real enumeration.
     void countFollowsQueues() {
         platform::EnumerationSize size;
-        QCOMPARE(m_pc->spooler().enumPrintersSize(platform::spool::kEnumLocal, 1, size),
+        QCOMPARE(m_pc->pc().get<platform::Spooler>().enumPrintersSize(platform::spool::kEnumLocal,
+                                                                      1, size),
                  platform::win32::kInsufficientBuffer);
         QCOMPARE(size.returned, 0u);
         QVERIFY(size.needed > 0);
-        QCOMPARE(
-            m_pc->editor().addQueue(QJsonObject{{QStringLiteral("name"), QStringLiteral("Extra")}}),
-            platform::win32::kSuccess);
-        QCOMPARE(PrinterAPI::countPrinters(m_pc->spooler()), 7);
+        QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc())
+                     .addQueue(QJsonObject{{QStringLiteral("name"), QStringLiteral("Extra")}}),
+                 platform::win32::kSuccess);
+        QCOMPARE(PrinterAPI::countPrinters(m_pc->pc().get<platform::Spooler>()), 7);
     }
 
     void noDefaultPrinter() {
-        auto pc = TestPc::fromProfileText(profileWithQueues(3));
+        auto pc = PcFolder::fromText(profileWithQueues(3));
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
-        for (const LocalPrinterInfo& printer : PrinterAPI::listPrinters(pc->spooler(), 0)) {
+        for (const LocalPrinterInfo& printer :
+             PrinterAPI::listPrinters(pc->pc().get<platform::Spooler>(), 0)) {
             QVERIFY(!printer.isDefault);
         }
     }
 
     void stateOfUnknownQueue() {
-        const webhost::JsValue answer = PrinterAPI::printerInfoAnswer(m_pc->spooler(), "Nope");
+        const webhost::JsValue answer =
+            PrinterAPI::printerInfoAnswer(m_pc->pc().get<platform::Spooler>(), "Nope");
         QCOMPARE(answer.keys(), QList<QByteArray>{"code"});
         QCOMPARE(answer.get("code").toInt(), 1801);
     }
 
     void stateOfKnownQueue() {
         const webhost::JsValue answer =
-            PrinterAPI::printerInfoAnswer(m_pc->spooler(), "Warehouse Printer");
+            PrinterAPI::printerInfoAnswer(m_pc->pc().get<platform::Spooler>(), "Warehouse Printer");
         QCOMPARE(answer.get("code").toInt(), 0);
         const webhost::JsValue info = answer.get("info");
         QCOMPARE(info.keys(), (QList<QByteArray>{"dwChanged", "dwNotifyField", "printerName",
@@ -196,11 +208,13 @@ private slots:
     }
 
     void stoppedSpooler() {
-        auto pc = TestPc::fromProfileText(profileWithQueues(2, false));
+        auto pc = PcFolder::fromText(profileWithQueues(2, false));
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
         PrinterAPI::PrinterChangeInfo info;
-        QCOMPARE(PrinterAPI::readPrinterState(pc->spooler(), "Queue 1", info), 1722u);
-        QCOMPARE(PrinterAPI::printersToJsonBytes(pc->spooler(), 0), QByteArray("[]"));
+        QCOMPARE(PrinterAPI::readPrinterState(pc->pc().get<platform::Spooler>(), "Queue 1", info),
+                 1722u);
+        QCOMPARE(PrinterAPI::printersToJsonBytes(pc->pc().get<platform::Spooler>(), 0),
+                 QByteArray("[]"));
     }
 
     // Every lookup by name must find one queue, so a profile may not name two queues alike
@@ -223,7 +237,7 @@ private slots:
     void profileQueueNames() {
         QFETCH(QJsonArray, queues);
         QFETCH(bool, accepted);
-        auto pc = TestPc::fromProfileText(profileListing(queues));
+        auto pc = PcFolder::fromText(profileListing(queues));
         QVERIFY2(pc->isValid() == accepted, qPrintable(pc->error()));
     }
 
@@ -234,9 +248,9 @@ private slots:
         QJsonObject queue = queueNamed(QStringLiteral("Big"));
         queue.insert(QStringLiteral("jobs"),
                      QJsonArray{QJsonObject{{QStringLiteral("size"), kJobBytes}}});
-        auto pc = TestPc::fromProfileText(profileListing(QJsonArray{queue}));
+        auto pc = PcFolder::fromText(profileListing(QJsonArray{queue}));
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
-        const auto printers = PrinterAPI::listPrinters(pc->spooler(), 0);
+        const auto printers = PrinterAPI::listPrinters(pc->pc().get<platform::Spooler>(), 0);
         QCOMPARE(printers.size(), 1);
         QCOMPARE(printers[0].cjobs, 1u);
         const QString spool = pc->directory() + "/drive_c/Windows/system32/spool/PRINTERS";
@@ -247,25 +261,26 @@ private slots:
 
     // The state document can be edited by hand: a number no DWORD can hold reads as 0.
     void outOfRangeNumbersInTheStateReadZero() {
-        QCOMPARE(
-            m_pc->editor().addQueue(QJsonObject{{QStringLiteral("name"), QStringLiteral("Odd")},
-                                                {QStringLiteral("attributes"), -1.0},
-                                                {QStringLiteral("status"), 1e20}}),
-            platform::win32::kSuccess);
-        const QJsonObject odd = printerNamed(
-            QJsonDocument::fromJson(PrinterAPI::printersToJsonBytes(m_pc->spooler(), 0)).array(),
-            QStringLiteral("Odd"));
+        QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc())
+                     .addQueue(QJsonObject{{QStringLiteral("name"), QStringLiteral("Odd")},
+                                           {QStringLiteral("attributes"), -1.0},
+                                           {QStringLiteral("status"), 1e20}}),
+                 platform::win32::kSuccess);
+        const QJsonObject odd =
+            printerNamed(QJsonDocument::fromJson(PrinterAPI::printersToJsonBytes(
+                                                     m_pc->pc().get<platform::Spooler>(), 0))
+                             .array(),
+                         QStringLiteral("Odd"));
         QCOMPARE(odd.value(QStringLiteral("attributes")), QJsonValue(0));
         QCOMPARE(odd.value(QStringLiteral("status")), QJsonValue(0));
     }
 
 private:
-    std::unique_ptr<TestPc> m_pc;
+    std::unique_ptr<PcFolder> m_pc;
 };
 
-int runInventoryTests(int argc, char** argv) {
-    InventoryTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+namespace {
+const bool registered = registerTest<InventoryTest>("InventoryTest");
+}  // namespace
 
 #include "InventoryTest.moc"

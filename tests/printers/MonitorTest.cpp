@@ -4,9 +4,13 @@
 #include <QProcess>
 #include <QtTest>
 
-#include "TestPc.h"
+#include "TestMain.h"
+
+#include "PcFolder.h"
 #include "TestWindow.h"
+#include "platform/Spooler.h"
 #include "platform/sim/spooler/SimChangeNotification.h"
+#include "platform/sim/spooler/SpoolerEditor.h"
 #include "printers/PrinterMonitor.h"
 
 using PrinterAPI::PrinterMonitor;
@@ -16,8 +20,9 @@ namespace {
 
 constexpr int kDeliveryTimeoutMs = 5000;
 
-std::unique_ptr<PrinterMonitor> monitorOn(TestPc& pc) {
-    return std::make_unique<PrinterMonitor>(pc.spooler(), L"\\\\DESKTOP-4K7QW2M");
+std::unique_ptr<PrinterMonitor> monitorOn(PcFolder& pc) {
+    return std::make_unique<PrinterMonitor>(pc.pc().get<platform::Spooler>(),
+                                            L"\\\\DESKTOP-4K7QW2M");
 }
 
 int runTool(const QString& machine, const QStringList& arguments) {
@@ -35,7 +40,7 @@ class MonitorTest : public QObject {
 
 private slots:
     void init() {
-        m_pc = TestPc::fromProfile(QStringLiteral("win10"));
+        m_pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
         QVERIFY2(m_pc->isValid(), qPrintable(m_pc->error()));
         m_window = std::make_unique<TestWindow>();
         m_monitor = monitorOn(*m_pc);
@@ -49,14 +54,18 @@ private slots:
 
     void renameReportsOldAndNewName() {
         startMonitor(PrinterMonitor::kMaskAll);
-        QCOMPARE(m_pc->editor().renameQueue("Office Laser", "Front Desk"), 0u);
+        QCOMPARE(
+            platform::sim::spooler::editorFor(m_pc->pc()).renameQueue("Office Laser", "Front Desk"),
+            0u);
         const TestWindow::Received* renamed = waitFor("Office Laser", spool::kChangeSetPrinter);
         QVERIFY(renamed);
         QCOMPARE(renamed->info.newPrinterName, QStringLiteral("Front Desk"));
         QVERIFY(renamed->info.dwNotifyField.contains(spool::kPrinterFieldPrinterName));
         QCOMPARE(renamed->wParam, webhost::WParam(renamed->info.dwChanged));
 
-        QCOMPARE(m_pc->editor().changeStatus("Front Desk", spool::kStatusPaused, 0), 0u);
+        QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc())
+                     .changeStatus("Front Desk", spool::kStatusPaused, 0),
+                 0u);
         const TestWindow::Received* paused = waitFor("Front Desk", spool::kChangeSetPrinter);
         QVERIFY(paused);
         QVERIFY(paused->info.newPrinterName.isEmpty());
@@ -64,7 +73,9 @@ private slots:
 
     void pauseReportsStatus() {
         startMonitor(PrinterMonitor::kMaskAll);
-        QCOMPARE(m_pc->editor().changeStatus("Reception Color", spool::kStatusPaused, 0), 0u);
+        QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc())
+                     .changeStatus("Reception Color", spool::kStatusPaused, 0),
+                 0u);
         const TestWindow::Received* paused = waitFor("Reception Color", spool::kChangeSetPrinter);
         QVERIFY(paused);
         QVERIFY(paused->info.dwNotifyField.contains(spool::kPrinterFieldStatus));
@@ -88,7 +99,8 @@ private slots:
 
     void deletionRestartsThePass() {
         startMonitor(PrinterMonitor::kMaskAll);
-        QCOMPARE(m_pc->editor().removeQueue("Warehouse Printer"), 0u);
+        QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc()).removeQueue("Warehouse Printer"),
+                 0u);
         QVERIFY(waitFor("Warehouse Printer", spool::kChangeDeletePrinter));
         QTRY_VERIFY_WITH_TIMEOUT(m_monitor->passesStarted() >= 2, kDeliveryTimeoutMs);
     }
@@ -107,7 +119,7 @@ private slots:
         QVERIFY(runTool(m_pc->directory(), {"printer", "job", "Office Laser", "--pages", "many"}) !=
                 0);
         std::vector<platform::PrinterInfo2> queues;
-        QCOMPARE(m_pc->spooler().enumPrinters2(spool::kEnumLocal, queues), 0u);
+        QCOMPARE(m_pc->pc().get<platform::Spooler>().enumPrinters2(spool::kEnumLocal, queues), 0u);
         const auto office = std::find_if(queues.begin(), queues.end(), [](const auto& queue) {
             return queue.printerName == L"Office Laser";
         });
@@ -119,9 +131,13 @@ private slots:
         TestWindow additionsOnly;
         m_monitor->subscribe(additionsOnly.handle(), PrinterMonitor::kMaskAdditions);
         startMonitor(PrinterMonitor::kMaskAll);
-        QCOMPARE(m_pc->editor().changeStatus("Office Laser", spool::kStatusPaused, 0), 0u);
+        QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc())
+                     .changeStatus("Office Laser", spool::kStatusPaused, 0),
+                 0u);
         QVERIFY(waitFor("Office Laser", spool::kChangeSetPrinter));
-        QCOMPARE(m_pc->editor().addQueue(QJsonObject{{"name", "Scanner Queue"}}), 0u);
+        QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc())
+                     .addQueue(QJsonObject{{"name", "Scanner Queue"}}),
+                 0u);
         QVERIFY(waitFor("Scanner Queue", spool::kChangeAddPrinter));
         QTRY_COMPARE(additionsOnly.messages.size(), 1);
         QCOMPARE(additionsOnly.messages[0].info.printerName, QStringLiteral("Scanner Queue"));
@@ -131,12 +147,14 @@ private slots:
     // More queues than one Windows wait can take (64 handles): every one is still watched.
     void manyQueuesAreAllWatched() {
         m_monitor.reset();
-        m_pc = TestPc::fromProfileText(profileWithQueues(70));
+        m_pc = PcFolder::fromText(profileWithQueues(70));
         QVERIFY2(m_pc->isValid(), qPrintable(m_pc->error()));
         m_monitor = monitorOn(*m_pc);
         m_monitor->subscribeAndStart(m_window->handle(), PrinterMonitor::kMaskAll);
         QTRY_VERIFY(m_monitor->passesStarted() >= 1);
-        QCOMPARE(m_pc->editor().changeStatus("Queue 70", spool::kStatusPaused, 0), 0u);
+        QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc())
+                     .changeStatus("Queue 70", spool::kStatusPaused, 0),
+                 0u);
         QVERIFY(waitFor("Queue 70", spool::kChangeSetPrinter));
     }
 
@@ -144,7 +162,9 @@ private slots:
     // and a refresh gives every requested field with the change flags.
     void discardedInfoIsRefreshed() {
         std::unique_ptr<platform::PrinterHandle> handle;
-        QCOMPARE(m_pc->spooler().openPrinter(L"Office Laser", spool::kAccessUse, handle), 0u);
+        QCOMPARE(m_pc->pc().get<platform::Spooler>().openPrinter(L"Office Laser", spool::kAccessUse,
+                                                                 handle),
+                 0u);
         platform::NotifyOptions options;
         options.types = {{spool::kNotifyTypeJob,
                           {spool::kJobFieldDocument, spool::kJobFieldStatus,
@@ -153,7 +173,7 @@ private slots:
         std::unique_ptr<platform::ChangeNotification> notification;
         QCOMPARE(handle->findFirstChange(spool::kChangeSetPrinter, &options, notification), 0u);
         for (int i = 0; i < 20; ++i) {
-            QCOMPARE(m_pc->editor().addJob("Office Laser", {}), 0u);
+            QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc()).addJob("Office Laser", {}), 0u);
         }
         std::uint32_t change = 0;
         std::unique_ptr<platform::NotifyInfo> info;
@@ -187,14 +207,13 @@ private:
         return m_window->find(printer, change);
     }
 
-    std::unique_ptr<TestPc> m_pc;
+    std::unique_ptr<PcFolder> m_pc;
     std::unique_ptr<TestWindow> m_window;
     std::unique_ptr<PrinterMonitor> m_monitor;
 };
 
-int runMonitorTests(int argc, char** argv) {
-    MonitorTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+namespace {
+const bool registered = registerTest<MonitorTest>("MonitorTest");
+}  // namespace
 
 #include "MonitorTest.moc"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "TestRunner.h"
-#include "platform/sim/SimCommandResolver.h"
+#include "platform/sim/shell/SimCommandResolver.h"
 
 using platform::sim::CommandKind;
 Q_DECLARE_METATYPE(CommandKind)

@@ -8,7 +8,7 @@
 #include "SpoolerDocument.h"
 #include "SpoolerEditor.h"
 #include "platform/Spooler.h"
-#include "platform/sim/JsonCheck.h"
+#include "platform/sim/core/JsonCheck.h"
 
 namespace platform::sim::spooler {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sim/Profile.h"
+#include "platform/sim/core/Profile.h"
 
 namespace platform::sim::spooler {
 

@@ -10,13 +10,13 @@
 #include "ConnectDialog.h"
 #include "SimChangeNotification.h"
 #include "SimPrinterHandle.h"
-#include "SmbPrinterShares.h"
 #include "SpoolerEditor.h"
 #include "SpoolerReader.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
-#include "platform/sim/ChangeWatch.h"
-#include "platform/sim/Machine.h"
+#include "platform/posix/SmbPrinterShares.h"
+#include "platform/sim/core/ChangeWatch.h"
+#include "platform/sim/core/Machine.h"
 
 namespace platform::sim::spooler {
 
@@ -209,7 +209,7 @@ public:
             return spool::kErrorInvalidPrinterName;
         }
         QString comment;
-        const win32::Error error = checkPrinterShare(host, share, comment);
+        const win32::Error error = posix::checkPrinterShare(host, share, comment);
         if (error != win32::kSuccess) {
             return error;
         }
@@ -291,51 +291,6 @@ private:
     QString m_computerName;
 };
 
-// What a machine that could not be opened serves: a spooler that does not run.
-class StoppedSpooler final : public Spooler {
-public:
-    win32::Error enumPrinters1(std::uint32_t, std::vector<PrinterInfo1>& printers) override {
-        printers.clear();
-        return spool::kErrorRpcServerUnavailable;
-    }
-    win32::Error enumPrinters2(std::uint32_t, std::vector<PrinterInfo2>& printers) override {
-        printers.clear();
-        return spool::kErrorRpcServerUnavailable;
-    }
-    win32::Error enumPrintersSize(std::uint32_t, std::uint32_t, EnumerationSize& size) override {
-        size = EnumerationSize();
-        return spool::kErrorRpcServerUnavailable;
-    }
-    win32::Error openPrinter(const std::wstring&, std::uint32_t,
-                             std::unique_ptr<PrinterHandle>& handle) override {
-        handle.reset();
-        return spool::kErrorRpcServerUnavailable;
-    }
-    win32::Error defaultPrinter(std::wstring&) override {
-        return spool::kErrorRpcServerUnavailable;
-    }
-    win32::Error setDefaultPrinter(const std::wstring&) override {
-        return spool::kErrorRpcServerUnavailable;
-    }
-    std::int32_t deviceCapabilities(const std::wstring&, const std::wstring&, std::uint16_t,
-                                    std::vector<std::int32_t>*) override {
-        return -1;
-    }
-    win32::Error addPrinterConnection(const std::wstring&) override {
-        return spool::kErrorRpcServerUnavailable;
-    }
-    win32::Error deletePrinterConnection(const std::wstring&) override {
-        return spool::kErrorRpcServerUnavailable;
-    }
-    win32::Error waitForChange(const std::vector<ChangeNotification*>&, int,
-                               std::size_t&) override {
-        return win32::kInvalidHandle;
-    }
-    win32::Error connectToPrinterDialog(std::intptr_t) override {
-        return spool::kErrorRpcServerUnavailable;
-    }
-};
-
 }  // namespace
 
 QString spoolFolder(Registry& registry, const FileSystem& fileSystem) {
@@ -348,12 +303,9 @@ QString spoolFolder(Registry& registry, const FileSystem& fileSystem) {
     return QString::fromStdWString(fileSystem.hostPath(folder));
 }
 
-std::unique_ptr<Spooler> makeSimSpooler(Machine* machine, Registry& registry,
+std::unique_ptr<Spooler> makeSimSpooler(Machine& machine, Registry& registry,
                                         const FileSystem& fileSystem) {
-    if (machine == nullptr) {
-        return std::make_unique<StoppedSpooler>();
-    }
-    return std::make_unique<SimSpooler>(*machine, spoolFolder(registry, fileSystem));
+    return std::make_unique<SimSpooler>(machine, spoolFolder(registry, fileSystem));
 }
 
 }  // namespace platform::sim::spooler

@@ -18,9 +18,9 @@ class Machine;
 
 namespace platform::sim::spooler {
 
-// The simulated PC's print spooler. `machine` null gives a spooler that is not running (every
-// call answers 1722), for a machine that could not be opened.
-std::unique_ptr<Spooler> makeSimSpooler(Machine* machine, Registry& registry,
+// The simulated PC's print spooler. While its state cannot be read (a machine that could not be
+// opened, say) it answers as a spooler that is not running: 1722 for every call.
+std::unique_ptr<Spooler> makeSimSpooler(Machine& machine, Registry& registry,
                                         const FileSystem& fileSystem);
 
 // The host path of the spool folder: the registry's DefaultSpoolDirectory

@@ -1,5 +1,11 @@
 #include "SpoolerEditor.h"
 
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/sim/core/SimulatedPc.h"
+#include "platform/sim/core/StateErrors.h"
+#include "platform/sim/spooler/SimSpooler.h"
+
 #include <QDateTime>
 #include <QJsonArray>
 
@@ -8,8 +14,8 @@
 #include "JobFiles.h"
 #include "SpoolerDocument.h"
 #include "platform/Spooler.h"
-#include "platform/sim/SimLogging.h"
-#include "platform/sim/StateStore.h"
+#include "platform/sim/core/SimLogging.h"
+#include "platform/sim/core/StateStore.h"
 
 namespace platform::sim::spooler {
 
@@ -71,7 +77,7 @@ win32::Error SpoolerEditor::update(const Mutation& mutation) {
     if (!stored) {
         m_detail = error;
         qCWarning(lcSim).noquote() << error;
-        return win32::kInvalidData;
+        return kStateUnwritable;
     }
     return result;
 }
@@ -179,7 +185,7 @@ win32::Error SpoolerEditor::queueIdByName(const QString& name, int& id) {
     QString error;
     if (!m_store.read(QLatin1String(kSpoolerFacility), document, error)) {
         m_detail = error;
-        return win32::kInvalidData;
+        return kStateUnreadable;
     }
     const QJsonArray queues = queuesOf(document);
     const int index = findQueueIndex(queues, name);
@@ -367,6 +373,13 @@ win32::Error SpoolerEditor::spoolProfileJobs() {
         document.remove(QLatin1String(key::kJobsToSpool));
         return win32::kSuccess;
     });
+}
+
+SpoolerEditor editorFor(SimulatedPc& pc) {
+    SpoolerEditor editor(pc.machine().store(),
+                         spoolFolder(pc.get<Registry>(), pc.get<platform::FileSystem>()));
+    editor.spoolProfileJobs();
+    return editor;
 }
 
 }  // namespace platform::sim::spooler

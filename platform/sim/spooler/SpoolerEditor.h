@@ -13,6 +13,10 @@ namespace platform::sim {
 class StateStore;
 }
 
+namespace platform::sim {
+class SimulatedPc;
+}
+
 namespace platform::sim::spooler {
 
 // Changes to the simulated spooler's state, each one atomic update of the "spooler" document
@@ -78,5 +82,8 @@ private:
     QString m_spoolFolder;
     QString m_detail;
 };
+
+// An editor of the PC's spooler state, on its spool folder, with the profile's jobs spooled.
+SpoolerEditor editorFor(SimulatedPc& pc);
 
 }  // namespace platform::sim::spooler

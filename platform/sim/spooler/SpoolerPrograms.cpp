@@ -2,8 +2,9 @@
 
 #include "SimSpooler.h"
 #include "SpoolerEditor.h"
-#include "platform/sim/Machine.h"
-#include "platform/sim/SimRegistry.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/sim/core/SimulatedPc.h"
 
 namespace platform::sim::spooler {
 
@@ -13,13 +14,6 @@ constexpr const char* kPrintUiEntry = "printui.dll,PrintUIEntry";
 constexpr const char* kTestPageDocument = "Test Page";
 constexpr std::uint32_t kTestPageBytes = 18432;
 constexpr int kUnknownEntryExit = 1;
-
-SpoolerEditor editorFor(Machine& machine) {
-    SimRegistry registry(machine.store());
-    SpoolerEditor editor(machine.store(), spoolFolder(registry, machine.fileSystem()));
-    editor.spoolProfileJobs();
-    return editor;
-}
 
 // The queue named by /n: "/nName" (quotes already removed by the command line) or "/n Name".
 QString queueName(const QStringList& arguments) {
@@ -39,12 +33,12 @@ bool hasOption(const QStringList& arguments, const char* option) {
     return arguments.contains(QLatin1String(option), Qt::CaseInsensitive);
 }
 
-int printTestPage(const QStringList& arguments, Machine& machine, ProgramIo io) {
-    SpoolerEditor editor = editorFor(machine);
+int printTestPage(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) {
+    SpoolerEditor editor = editorFor(pc);
     SpoolerEditor::JobRequest request;
     request.document = QLatin1String(kTestPageDocument);
-    request.user = machine.system().userName;
-    request.machine = QStringLiteral("\\\\") + machine.system().computerName;
+    request.user = pc.machine().system().userName;
+    request.machine = QStringLiteral("\\\\") + pc.machine().system().computerName;
     request.size = kTestPageBytes;
     const QString queue = queueName(arguments);
     const win32::Error error = editor.addJob(queue, request);
@@ -58,9 +52,9 @@ int printTestPage(const QStringList& arguments, Machine& machine, ProgramIo io) 
     return 0;
 }
 
-int recordRequest(const QString& program, const QStringList& arguments, Machine& machine,
+int recordRequest(const QString& program, const QStringList& arguments, SimulatedPc& pc,
                   ProgramIo io) {
-    const win32::Error error = editorFor(machine).recordUiRequest(program, arguments);
+    const win32::Error error = editorFor(pc).recordUiRequest(program, arguments);
     if (error != win32::kSuccess) {
         io.err << QStringLiteral("%1: cannot record the request (error %2)").arg(program).arg(error)
                << Qt::endl;
@@ -71,7 +65,7 @@ int recordRequest(const QString& program, const QStringList& arguments, Machine&
 
 }  // namespace
 
-int runRundll32(const QStringList& arguments, Machine& machine, ProgramIo io) {
+int runRundll32(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) {
     if (arguments.isEmpty() ||
         arguments.first().compare(QLatin1String(kPrintUiEntry), Qt::CaseInsensitive) != 0) {
         io.err << QStringLiteral("rundll32: no entry point %1 on the simulated PC")
@@ -81,17 +75,17 @@ int runRundll32(const QStringList& arguments, Machine& machine, ProgramIo io) {
     }
     const QStringList options = arguments.mid(1);
     if (hasOption(options, "/k")) {
-        return printTestPage(options, machine, io);
+        return printTestPage(options, pc, io);
     }
-    return recordRequest(QStringLiteral("printui"), options, machine, io);
+    return recordRequest(QStringLiteral("printui"), options, pc, io);
 }
 
-int runMmc(const QStringList& arguments, Machine& machine, ProgramIo io) {
-    return recordRequest(QStringLiteral("mmc"), arguments, machine, io);
+int runMmc(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) {
+    return recordRequest(QStringLiteral("mmc"), arguments, pc, io);
 }
 
-int runControl(const QStringList& arguments, Machine& machine, ProgramIo io) {
-    return recordRequest(QStringLiteral("control"), arguments, machine, io);
+int runControl(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) {
+    return recordRequest(QStringLiteral("control"), arguments, pc, io);
 }
 
 }  // namespace platform::sim::spooler

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "platform/sim/SimPrograms.h"
+#include "platform/sim/core/Facility.h"
 
 namespace platform::sim::spooler {
 
@@ -11,8 +11,8 @@ namespace platform::sim::spooler {
 //                                           /n); /o /e /p /il /ip /im and the rest are recorded
 //                                           in the spooler state's "uiRequests" and end with 0
 //   mmc <console.msc>, control <panel>      recorded the same way
-int runRundll32(const QStringList& arguments, Machine& machine, ProgramIo io);
-int runMmc(const QStringList& arguments, Machine& machine, ProgramIo io);
-int runControl(const QStringList& arguments, Machine& machine, ProgramIo io);
+int runRundll32(const QStringList& arguments, SimulatedPc& pc, ProgramIo io);
+int runMmc(const QStringList& arguments, SimulatedPc& pc, ProgramIo io);
+int runControl(const QStringList& arguments, SimulatedPc& pc, ProgramIo io);
 
 }  // namespace platform::sim::spooler

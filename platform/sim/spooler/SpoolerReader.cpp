@@ -6,8 +6,8 @@
 
 #include <ctime>
 
-#include "platform/sim/SimLogging.h"
-#include "platform/sim/StateStore.h"
+#include "platform/sim/core/SimLogging.h"
+#include "platform/sim/core/StateStore.h"
 
 namespace platform::sim::spooler {
 

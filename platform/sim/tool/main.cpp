@@ -3,48 +3,89 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
-
 #include "Commands.h"
-#include "platform/sim/Machine.h"
+#include "platform/sim/core/Machine.h"
+#include "platform/sim/core/ProcessPc.h"
+#include "platform/sim/core/SimulatedPc.h"
 
 namespace {
 
-using platform::sim::tool::Context;
+using namespace platform::sim;
 
-const char* kDescription =
-    "Creates, shows and changes a simulated Windows PC.\n"
-    "\n"
-    "The PC is the folder given by --machine, else $CORVANTA_MACHINE, else the per-user\n"
-    "default (created from the win10 profile on first use).\n"
-    "\n"
-    "Commands:\n"
-    "  create [--profile NAME|FILE] [--force] [DIR]\n"
-    "                             create a PC from a profile (default win10) in DIR or the\n"
-    "                             machine folder; --force replaces an existing PC\n"
-    "  show [FACILITY]            the state of every facility, or of one (system, registry)\n"
-    "  reg query KEY [VALUE]      a key's values and subkeys, or one value\n"
-    "  reg set KEY VALUE TYPE DATA\n"
-    "                             set a value (TYPE REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ with\n"
-    "                             strings separated by \\0, REG_DWORD, REG_QWORD, REG_BINARY as\n"
-    "                             hex); KEY starts with HKLM, HKCU or HKCC (or their long names)\n"
-    "  reg delete KEY [VALUE]     delete a value, or a key with everything below it\n"
-    "  profiles                   the bundled profiles\n"
-    "  program NAME [ARGS...]     run a Windows program of the simulated PC\n"
-    "                             (shutdown, explorer, rundll32, mmc, control)\n"
-    "  printer VERB NAME ...      change a print queue: add, remove, rename, pause, resume,\n"
-    "                             status, job, share, unshare, default";
-
-struct Command {
+struct MachineCommand {
     const char* name;
-    int (*run)(const QStringList&, const Context&);
+    const char* help;
+    int (*run)(const QStringList&, const tool::Context&);
 };
 
-constexpr Command kCommands[] = {
-    {"create", platform::sim::tool::runCreate},   {"show", platform::sim::tool::runShow},
-    {"reg", platform::sim::tool::runReg},         {"profiles", platform::sim::tool::runProfiles},
-    {"program", platform::sim::tool::runProgram}, {"printer", platform::sim::tool::runPrinter},
+const MachineCommand kMachineCommands[] = {
+    {"create",
+     "create [--profile NAME|FILE] [--force] [DIR]\n"
+     "                           create a PC from a profile (default win10) in DIR or the\n"
+     "                           machine folder; --force replaces an existing PC",
+     tool::runCreate},
+    {"show", "show [FACILITY]            the state of every facility, or of one", tool::runShow},
+    {"profiles", "profiles                   the bundled profiles", tool::runProfiles},
+    {"program", "program NAME [ARGS...]     run a Windows program of the simulated PC",
+     tool::runProgram},
 };
+
+// Each line of `text` indented by two spaces.
+QString indented(const char* text) {
+    return QStringLiteral("  ") +
+           QString::fromUtf8(text).replace(QLatin1Char('\n'), QStringLiteral("\n  "));
+}
+
+QString description(const Facilities& facilities) {
+    QStringList lines{
+        QStringLiteral("Creates, shows and changes a simulated Windows PC."),
+        QString(),
+        QStringLiteral("The PC is the folder given by --machine, else $CORVANTA_MACHINE, else the "
+                       "per-user"),
+        QStringLiteral("default (created from the win10 profile on first use)."),
+        QString(),
+        QStringLiteral("Commands:"),
+    };
+    QStringList facilityNames;
+    QStringList programs;
+    for (const FacilityDescription& facility : facilities) {
+        facilityNames << facility.name;
+        for (const SimProgram& program : facility.programs) {
+            programs << QLatin1String(program.name);
+        }
+    }
+    for (const MachineCommand& command : kMachineCommands) {
+        lines << indented(command.help);
+    }
+    for (const FacilityDescription& facility : facilities) {
+        for (const ToolVerb& verb : facility.verbs) {
+            lines << indented(verb.help);
+        }
+    }
+    lines << QString() << QStringLiteral("Facilities: ") + facilityNames.join(QStringLiteral(", "))
+          << QStringLiteral("Programs: ") + programs.join(QStringLiteral(", "));
+    return lines.join(QLatin1Char('\n'));
+}
+
+const ToolVerb* findVerb(const Facilities& facilities, const QString& name) {
+    for (const FacilityDescription& facility : facilities) {
+        for (const ToolVerb& verb : facility.verbs) {
+            if (name == QLatin1String(verb.name)) {
+                return &verb;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// A facility's verb acts on the PC, created from the default profile on first use.
+int runVerb(const ToolVerb& verb, const QStringList& words, const tool::Context& context) {
+    SimulatedPc pc(context.machineDirectory, context.facilities, SimulatedPc::Open::SeedIfEmpty);
+    if (!pc.isOpen()) {
+        return toolFailure(context.io, pc.error());
+    }
+    return verb.run(words, pc, context.io);
+}
 
 }  // namespace
 
@@ -53,9 +94,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("corvanta-sim"));
     QTextStream out(stdout);
     QTextStream err(stderr);
+    const Facilities& facilities = registeredFacilities();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QLatin1String(kDescription));
+    parser.setApplicationDescription(description(facilities));
     parser.addHelpOption();
     const QCommandLineOption machineOption(QStringLiteral("machine"),
                                            QStringLiteral("The simulated PC's folder."),
@@ -78,14 +120,17 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const QString name = words.takeFirst();
-    const Context context{parser.isSet(machineOption)
-                              ? parser.value(machineOption)
-                              : platform::sim::Machine::configuredDirectory(),
-                          out, err};
-    for (const Command& command : kCommands) {
+    const tool::Context context{
+        parser.isSet(machineOption) ? parser.value(machineOption) : Machine::configuredDirectory(),
+        facilities,
+        {out, err}};
+    for (const MachineCommand& command : kMachineCommands) {
         if (name == QLatin1String(command.name)) {
             return command.run(words, context);
         }
+    }
+    if (const ToolVerb* verb = findVerb(facilities, name)) {
+        return runVerb(*verb, words, context);
     }
     err << "corvanta-sim: unknown command " << name << " (see --help)" << Qt::endl;
     return 1;

@@ -3,8 +3,8 @@
 #include <QJsonArray>
 #include <limits>
 
-#include "HostHardware.h"
-#include "platform/sim/JsonCheck.h"
+#include "platform/posix/HostHardware.h"
+#include "platform/sim/core/JsonCheck.h"
 
 namespace platform::sim {
 
@@ -132,7 +132,7 @@ ProfileSection wmiProfileSection() {
 WmiModel wmiModelFromDocument(const QJsonObject& document) {
     WmiModel model;
     if (document.value(kSource).toString() == QLatin1String(kHostSource))
-        model = readHostHardware();
+        model.classes = posix::readHostHardware();
     const QJsonObject classes = document.value(kClasses).toObject();
     for (auto it = classes.begin(); it != classes.end(); ++it) {
         const std::wstring name = it.key().toLower().toStdWString();

@@ -3,7 +3,7 @@
 #include <QJsonObject>
 
 #include "WmiModel.h"
-#include "platform/sim/Profile.h"
+#include "platform/sim/core/Profile.h"
 
 namespace platform::sim {
 

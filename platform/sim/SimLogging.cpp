@@ -1,3 +1,0 @@
-#include "SimLogging.h"
-
-Q_LOGGING_CATEGORY(lcSim, "corvanta.platform.sim")

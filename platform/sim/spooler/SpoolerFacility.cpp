@@ -1,0 +1,53 @@
+// The simulated PC's print spooler: queues, jobs in the spool folder, change notifications,
+// connections to other PCs' queues, and the printing programs.
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/Spooler.h"
+#include "platform/sim/core/ProcessPc.h"
+#include "platform/sim/core/SimulatedPc.h"
+#include "platform/sim/spooler/PrintersProfileSection.h"
+#include "platform/sim/spooler/SimSpooler.h"
+#include "platform/sim/spooler/SpoolerCommands.h"
+#include "platform/sim/spooler/SpoolerDocument.h"
+#include "platform/sim/spooler/SpoolerPrograms.h"
+
+namespace platform::sim {
+
+namespace {
+
+// Uses the registry (the spool folder's setting) and the shell's drives.
+void buildSpooler(SimulatedPc& pc) {
+    pc.provide<Spooler>(
+        spooler::makeSimSpooler(pc.machine(), pc.get<Registry>(), pc.get<FileSystem>()));
+}
+
+}  // namespace
+
+FacilityDescription describeSpoolerFacility() {
+    FacilityDescription facility;
+    facility.name = QLatin1String(spooler::kSpoolerFacility);
+    facility.profileSections = {spooler::printersProfileSection()};
+    facility.verbs = {
+        {"printer",
+         "printer VERB NAME ...      change a print queue: add, remove, rename, pause, resume,\n"
+         "                           status, job, share, unshare, default",
+         spooler::runPrinterVerb},
+    };
+    facility.programs = {
+        {"rundll32", spooler::runRundll32},
+        {"mmc", spooler::runMmc},
+        {"control", spooler::runControl},
+    };
+    facility.build = buildSpooler;
+    return facility;
+}
+
+}  // namespace platform::sim
+
+namespace platform {
+
+Spooler& spooler() {
+    return sim::processPc().get<Spooler>();
+}
+
+}  // namespace platform
