@@ -114,9 +114,11 @@ std::unique_ptr<Backend> startBackend() {
     return backend;
 }
 
-// Set up on first use, from whichever thread comes first; the objects live until exit.
+// Set up on first use, from whichever thread comes first; never destroyed, since a detached
+// worker (a package installer's wait, an output capture) may still use it while the process
+// exits. Every change is already on disk, so there is nothing to finish.
 Backend& backend() {
-    static const std::unique_ptr<Backend> instance = startBackend();
+    static Backend* const instance = startBackend().release();
     return *instance;
 }
 
