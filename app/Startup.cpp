@@ -64,6 +64,16 @@ bool createMainWindow(const webhost::StartupSettings& s) {
     return true;
 }
 
+// What must end before the application object does, in this order: the printer monitor's
+// threads (they use the platform and post to windows), then the web windows still open with
+// their pages, then the engine's profiles.
+struct EngineUse {
+    ~EngineUse() {
+        PrinterAPI::PrinterMonitor::instance().stop();
+        webhost::unloadEngine();
+    }
+};
+
 }  // namespace
 
 webhost::StartupSettings defaultStartupSettings() {
@@ -97,6 +107,7 @@ int run(int argc, char** argv) {
     if (!webhost::loadEngine(webhost::programFolder(), settings.window.host)) {
         return 1;
     }
+    const EngineUse engineUse;
     // Loads the saved download folder before any page can ask for it.
     downloads::User::instance().initialize();
     webhost::SingleInstance instance;
@@ -107,10 +118,7 @@ int run(int argc, char** argv) {
     if (!createMainWindow(settings)) {
         return 1;
     }
-    const int result = QApplication::exec();
-    // Windows destroyed at the end release their views and frames from the queue.
-    QCoreApplication::sendPostedEvents();
-    return result;
+    return QApplication::exec();
 }
 
 }  // namespace app

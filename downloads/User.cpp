@@ -7,6 +7,7 @@
 #include "FolderFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "platform/SystemInfo.h"
 
 namespace downloads {
 
@@ -36,11 +37,15 @@ QString appConfigDir() {
     return folder;
 }
 
+// The PC user's documents folder, as the page sees every other path: a Windows path, here with
+// forward slashes, created where the PC keeps it.
 QString defaultDownloadDir() {
-    QDir folder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
-                QString::fromUtf8(kDriverFolderName));
-    folder.mkpath(QStringLiteral("."));
-    return folder.path();
+    QString documents = QString::fromStdWString(
+        platform::systemInfo().knownFolder(platform::KnownFolder::Documents));
+    documents.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString folder = QDir::cleanPath(documents + QString::fromUtf8(kDriverFolderName));
+    QDir().mkpath(QString::fromStdWString(platform::fileSystem().hostPath(folder.toStdWString())));
+    return folder;
 }
 
 QString User::folderFilePath() {

@@ -9,7 +9,8 @@ namespace downloads {
 // "C:/Velmora" (on this PC's system drive) when there is none. Computed and created once.
 QString appConfigDir();
 
-// The user's documents folder followed by "/驱动", created on the way.
+// The PC user's documents folder followed by "/驱动" ("C:/Users/<user>/Documents/驱动"),
+// created on the way.
 QString defaultDownloadDir();
 
 // The process-wide holder of the download folder. Created on first use, it loads the folder

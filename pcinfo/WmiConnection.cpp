@@ -43,7 +43,13 @@ WmiConnection::WmiConnection(platform::Wmi& wmi) : m_wmi(wmi) {
         close();
         throw WMICException(connectFailureMessage(stage, m_lastResult));
     }
+    // Connected: said before the blanket step, which can still fail on its own.
     std::cout << "Connected to ROOT\\CIMV2 WMI namespace" << std::endl;
+    m_lastResult = m_service->setProxyBlanket();
+    if (platform::failed(m_lastResult)) {
+        close();
+        throw WMICException(connectFailureMessage(kBlanketStage, m_lastResult));
+    }
 }
 
 WmiConnection::~WmiConnection() {

@@ -53,6 +53,9 @@ public:
 class WmiService {
 public:
     virtual ~WmiService() = default;
+    // CoSetProxyBlanket on the service: WinNT authentication, call-level authentication,
+    // impersonation. Done once after connecting, before the first query.
+    virtual HResult setProxyBlanket() = 0;
     // IWbemServices::ExecQuery with language "WQL".
     virtual HResult execQuery(const std::wstring& wql, std::unique_ptr<WmiEnumerator>& result) = 0;
 };
@@ -66,8 +69,8 @@ public:
     // CoInitializeEx(COINIT_APARTMENTTHREADED) for the calling thread; uninitializeCom undoes it.
     virtual HResult initializeCom() = 0;
     virtual void uninitializeCom() = 0;
-    // CoCreateInstance(CLSID_WbemLocator) then IWbemLocator::ConnectServer, then
-    // CoSetProxyBlanket; `stage` tells which step failed (0 locator, 1 connect, 2 blanket).
+    // CoCreateInstance(CLSID_WbemLocator) then IWbemLocator::ConnectServer; `stage` tells which
+    // step failed (0 locator, 1 connect). The proxy blanket is the service's own next step.
     virtual HResult connect(const std::wstring& wmiNamespace, std::unique_ptr<WmiService>& service,
                             int& stage) = 0;
 };

@@ -85,11 +85,16 @@ PrinterMonitor::PrinterMonitor(platform::Spooler& spooler, std::wstring serverNa
       m_serverOptions(serverWatchOptions()) {}
 
 PrinterMonitor::~PrinterMonitor() {
+    stop();
+}
+
+void PrinterMonitor::stop() {
     m_stopping = true;
     std::lock_guard<std::mutex> lock(m_threadsMutex);
     for (std::thread& thread : m_threads) {
         thread.join();
     }
+    m_threads.clear();
 }
 
 void PrinterMonitor::subscribeAndStart(webhost::WindowHandle window, quint32 mask) {

@@ -37,6 +37,10 @@ public:
     PrinterMonitor(const PrinterMonitor&) = delete;
     PrinterMonitor& operator=(const PrinterMonitor&) = delete;
 
+    // Stops the threads this monitor started and waits for them (at most one wait period, a
+    // quarter second). Start-up calls it for the process-wide monitor before the process ends.
+    void stop();
+
     // Subscribes the window and starts one more monitor thread (start-up calls it once).
     void subscribeAndStart(webhost::WindowHandle window, quint32 mask);
     void subscribe(webhost::WindowHandle window, quint32 mask);

@@ -115,10 +115,15 @@ bool openDirAndSelectFile(const QString& path) {
     if (path.isEmpty() || !pathFileExists(path)) {
         return false;
     }
+    // Explorer takes Windows paths only: the page's forward slashes become backslashes.
+    QString windowsPath =
+        QString::fromStdWString(platform::fileSystem().windowsPath(hostPath(path).toStdWString()));
+    windowsPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
     platform::StartRequest request;
-    request.commandLine = (QLatin1String(kExplorerSelect) +
-                           QString::fromStdWString(platform::quoteArgument(path.toStdWString())))
-                              .toStdWString();
+    request.commandLine =
+        (QLatin1String(kExplorerSelect) +
+         QString::fromStdWString(platform::quoteArgument(windowsPath.toStdWString())))
+            .toStdWString();
     std::unique_ptr<platform::Process> explorer;
     return platform::processes().start(request, explorer) == platform::win32::kSuccess;
 }

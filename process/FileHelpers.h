@@ -26,8 +26,9 @@ bool pathFileExists(const QString& path);
 // True when a running process has this executable name (letter case ignored), e.g. "Kestrune.exe".
 bool isProcessRunning(const QString& exeName);
 
-// Opens the file's folder in the file manager with the file selected: "explorer /select,<path>",
-// which the simulated PC serves with its own program. False when the file does not exist or
+// Opens the file's folder in the file manager with the file selected: "explorer /select,<path>"
+// with the file's Windows path in backslashes, which the simulated PC serves with its own
+// program. False when the file does not exist or
 // the file manager could not be started.
 bool openDirAndSelectFile(const QString& path);
 

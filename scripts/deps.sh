@@ -8,6 +8,8 @@ packages=(
   qtbase5-dev qtwebengine5-dev libqt5webengine5 qtwebengine5-dev-tools
   libsnmp-dev libcpp-httplib-dev libsmbclient-dev
   xvfb xauth fonts-dejavu-core
+  # CJK glyphs for the page and the message boxes ("驱动", "提示"): the smallest complete set
+  fonts-wqy-microhei
   # peers of the test LAN (network tests)
   snmpd snmp samba smbclient iputils-ping iproute2 procps
 )

@@ -1,6 +1,7 @@
 #include "Navigation.h"
 
 #include <QDebug>
+#include <cctype>
 
 #include "BaseBlkWinow.h"
 #include "platform/Platform.h"
@@ -13,10 +14,27 @@ const QString kExecScheme = QStringLiteral("exec://");
 const QString kFileScheme = QStringLiteral("file://");
 const QByteArray kFileRoot = QByteArrayLiteral("file:///");
 
+#ifdef Q_OS_WIN
+constexpr bool kRootedLocalPaths = false;
+#else
+// A file of this machine outside the simulated PC's drives: "/tmp/a b.txt" is only a path with
+// its root.
+constexpr bool kRootedLocalPaths = true;
+#endif
+
+// "/C:/..." as a file URL's path writes a drive path.
+bool isDrivePath(const QByteArray& pathAfterRoot) {
+    return pathAfterRoot.size() >= 2 &&
+           std::isalpha(static_cast<unsigned char>(pathAfterRoot[0])) && pathAfterRoot[1] == ':';
+}
+
 QString filePathOf(const QString& url) {
     QByteArray path = QByteArray::fromPercentEncoding(url.toUtf8());
     if (path.startsWith(kFileRoot)) {
         path.remove(0, kFileRoot.size());
+        if (kRootedLocalPaths && !isDrivePath(path)) {
+            path.prepend('/');
+        }
     }
     return QString::fromUtf8(path);
 }

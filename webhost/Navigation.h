@@ -11,7 +11,8 @@ class BaseBlkWinow;
 //   and the navigation cancelled;
 // - "file://...": the URL as UTF-8, unescaped, without a leading "file:///", goes to the page
 //   function "acceptFileBycpp" (this is how a file dropped on the page reaches it) and the
-//   navigation is cancelled;
+//   navigation is cancelled; off Windows a path that is not a drive path keeps its root
+//   ("file:///tmp/a%20b.txt" gives "/tmp/a b.txt");
 // - everything else goes on.
 struct NavigationDecision {
     enum class Kind { Allow, Exec, AcceptFile };

@@ -76,6 +76,12 @@ public:
     // are answered from <programFolder>/html by the local page server. The engine reads its
     // host mapping once, so the host must be known here, before the first view exists.
     static bool load(const QString& programFolder, const QString& servedHost, QString* error);
+    // Where views without storage paths keep local storage and cookies across runs; before
+    // load(). Not set, they keep them only for the process.
+    static void setDefaultStorageFolder(const QString& folder);
+    // Ends the engine's use by this process: every view must be gone. Views are not created
+    // any more afterwards.
+    static void unload();
     // Called once when the engine's first page process ends before any page finished loading:
     // the engine started but cannot show pages (for instance its helper program fails).
     static void setStartFailureHandler(std::function<void(const QString& reason)> handler);

@@ -25,9 +25,11 @@ struct List {
     std::vector<Entry> entries;
 };
 
+// Never destroyed: a detached worker may still post to a window while the process exits, and
+// must then find no window rather than a destroyed list.
 List& list() {
-    static List instance;
-    return instance;
+    static List* const instance = new List;
+    return *instance;
 }
 
 }  // namespace

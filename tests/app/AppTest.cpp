@@ -11,6 +11,7 @@
 namespace {
 
 constexpr const char* kCorvantaBinary = CORVANTA_BINARY;
+constexpr const char* kDumperBinary = DUMPER_BINARY;
 constexpr const char* kPagesFolder = TEST_PAGES_DIR;
 constexpr const char* kHost = "http://app.corvanta.test";
 constexpr int kRunTimeoutMs = 60000;
@@ -19,20 +20,25 @@ const QString kFriendlyName = QStringLiteral("Corvanta Test");
 // A program folder of its own: the built program, config.inf and the test pages in html/.
 class Installation {
 public:
-    Installation(const QString& productName, const QString& page) {
+    // `windowLines` are further lines of config.inf's section window.
+    Installation(const QString& productName, const QString& page,
+                 const QString& windowLines = QString()) {
         m_folder = m_dir.path();
         QFile::copy(QString::fromUtf8(kCorvantaBinary), path("corvanta"));
+        QFile::copy(QString::fromUtf8(kDumperBinary), path("dumper"));
+        QDir().mkpath(path("crashes"));
         QDir().mkpath(path("html"));
         const QDir pages(QString::fromUtf8(kPagesFolder));
         for (const QString& name : pages.entryList(QDir::Files)) {
             QFile::copy(pages.filePath(name), path("html/" + name));
         }
-        writeFile("config.inf", QStringLiteral("[other]\nsingleApp=1\n"
-                                               "[window]\nurl=%1/%2\nhost=%1\naddrBarVisible=0\n"
-                                               "[product]\nproductName=%3\nchannel=beta\n"
-                                               "friendlyProductName=%4\n")
-                                    .arg(QString::fromUtf8(kHost), page, productName, kFriendlyName)
-                                    .toUtf8());
+        writeFile("config.inf",
+                  QStringLiteral("[other]\nsingleApp=1\n"
+                                 "[window]\nurl=%1/%2\nhost=%1\naddrBarVisible=0\n%5"
+                                 "[product]\nproductName=%3\nchannel=beta\n"
+                                 "friendlyProductName=%4\n")
+                      .arg(QString::fromUtf8(kHost), page, productName, kFriendlyName, windowLines)
+                      .toUtf8());
     }
 
     QString path(const QString& name) const { return QDir(m_folder).filePath(name); }
@@ -41,6 +47,8 @@ public:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
+    // The reports the crash reporter wrote for runs of this installation.
+    QStringList crashReports() const { return QDir(path("crashes")).entryList(QDir::Files); }
     QJsonObject readJson(const QString& name) const {
         QFile file(path(name));
         if (!file.open(QIODevice::ReadOnly)) {
@@ -66,6 +74,10 @@ private slots:
     void fileNavigationReachesPage();
     void secondInstanceExitsAndFirstIsTold();
     void differentProductNamesRunSideBySide();
+    void pageStorageSurvivesRestart_data();
+    void pageStorageSurvivesRestart();
+    void quitWithAnotherWindowOpen_data();
+    void quitWithAnotherWindowOpen();
 
 private:
     std::unique_ptr<QProcess> start(const Installation& installation);
@@ -105,6 +117,7 @@ std::unique_ptr<QProcess> AppTest::start(const Installation& installation) {
     env.insert("QT_QUICK_BACKEND", "software");
     env.insert("QTWEBENGINE_DISABLE_SANDBOX", "1");
     env.insert("CORVANTA_HEADLESS", "accept");
+    env.insert("CORVANTA_CRASH_DIR", installation.path("crashes"));
     process->setProcessEnvironment(env);
     process->setProgram(installation.path("corvanta"));
     process->start();
@@ -223,6 +236,53 @@ void AppTest::differentProductNamesRunSideBySide() {
     QVERIFY(finished(*second));
     QCOMPARE(first->exitCode(), 0);
     QCOMPARE(second->exitCode(), 0);
+}
+
+void AppTest::pageStorageSurvivesRestart_data() {
+    QTest::addColumn<QString>("windowLines");
+    QTest::newRow("no temporary storage") << QString("tempLocalStorage=0\ntempCookie=0\n");
+    QTest::newRow("temporary storage") << QString("tempLocalStorage=1\ntempCookie=1\n");
+}
+
+// Whether or not config.inf names temporary storage, what a page stores is there next time.
+void AppTest::pageStorageSurvivesRestart() {
+    QFETCH(QString, windowLines);
+    Installation installation(uniqueProduct("storage"), "storage.html", windowLines);
+    for (int run = 0; run < 2; ++run) {
+        auto corvanta = start(installation);
+        QVERIFY(finished(*corvanta));
+        QVERIFY2(corvanta->exitCode() == 0, corvanta->readAllStandardError().constData());
+    }
+    const QJsonObject found = installation.readJson("storage.json");
+    QCOMPARE(found["stored"].toString(), QString("stored value"));
+    QCOMPARE(found["cookie"].toString(), QString("kept=1"));
+}
+
+void AppTest::quitWithAnotherWindowOpen_data() {
+    QTest::addColumn<QByteArray>("mode");
+    QTest::newRow("main window closes, an unowned window stays") << QByteArray("main");
+    QTest::newRow("a closeAsQuit window closes, the main window stays") << QByteArray("child");
+    QTest::newRow("main window closes after a printer deletion the monitor reported")
+        << QByteArray("printer");
+}
+
+// The run ends with the loop's result and no crash, whatever windows are still open.
+void AppTest::quitWithAnotherWindowOpen() {
+    QFETCH(QByteArray, mode);
+    Installation installation(uniqueProduct("quit"), "quit.html");
+    installation.writeFile("mode.txt", mode);
+    auto corvanta = start(installation);
+    QVERIFY(finished(*corvanta));
+    const QByteArray log = corvanta->readAllStandardError();
+    QVERIFY2(installation.readJson("ready.json")["isWindow"].toBool(), log.constData());
+    QVERIFY2(corvanta->exitStatus() == QProcess::NormalExit, log.constData());
+    QVERIFY2(corvanta->exitCode() == 0, log.constData());
+    QVERIFY2(installation.crashReports().isEmpty(), log.constData());
+    if (mode == "printer") {
+        const QJsonObject printer = installation.readJson("printer.json");
+        QCOMPARE(printer["deleted"].toInt(-1), 0);
+        QVERIFY2(printer["changes"].toInt() > 0, log.constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(AppTest)

@@ -1,15 +1,26 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 
 #include "downloads/User.h"
+#include "mainwindow/CommandTable.h"
 #include "mainwindow/MainBlkWindow.h"
 #include "mainwindow/MainMessages.h"
 #include "mainwindow/PagePayloads.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "platform/SystemInfo.h"
 #include "printers/PrinterInventory.h"
 #include "printers/PrinterMonitor.h"
 #include "printers/PrinterRecords.h"
@@ -40,6 +51,10 @@ constexpr char kPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8"></h
   };
 });
 </script></body></html>)";
+
+QString hostPath(const QString& windowsPath) {
+    return QString::fromStdWString(platform::fileSystem().hostPath(windowsPath.toStdWString()));
+}
 
 struct PageCall {
     QByteArray name;
@@ -112,21 +127,30 @@ class MainWindowTest : public QObject {
 
 private slots:
     void initTestCase();
+    void commandTable_data();
+    void commandTable();
     void messagesReachPageFunctions_data();
     void messagesReachPageFunctions();
+    void eachEndMutesItsOwnWork_data();
+    void eachEndMutesItsOwnWork();
     void endedShareWorkIsMuted();
     void downloadFolderCommands();
     void driverPackages();
+    void explorerGetsBackslashes();
     void pcInfoReachesPage();
     void trayIconCallsPage();
     void printersThroughPage();
     void startupList();
+    void chineseTextHasAFont();
     void closingWaitsForSearchers();  // last: it ends the event loop
     void cleanupTestCase();
 
 private:
+    std::unique_ptr<RecordingWindow, void (*)(RecordingWindow*)> openWindow(bool closeAsQuit);
     QList<PageCall> waitForCalls(int count);
+    static QList<PageCall> waitForCalls(RecordingWindow& window, int count);
     JsValue runCommand(const QString& script);
+    static JsValue runCommand(RecordingWindow& window, const QString& script);
 
     QTemporaryDir m_folder;
     RecordingWindow* m_window = nullptr;
@@ -139,30 +163,129 @@ void MainWindowTest::initTestCase() {
     page.write(kPage);
     page.close();
     QVERIFY(webhost::loadEngine(m_folder.path(), kHost));
+    m_window = openWindow(true).release();
+    QVERIFY(m_window);
+}
 
-    m_window = new RecordingWindow(QByteArray(kHost) + "/main.html");
+// A main window on the test page, ready for commands; destroyed with its native window.
+std::unique_ptr<RecordingWindow, void (*)(RecordingWindow*)> MainWindowTest::openWindow(
+    bool closeAsQuit) {
+    std::unique_ptr<RecordingWindow, void (*)(RecordingWindow*)> window(
+        new RecordingWindow(QByteArray(kHost) + "/main.html"),
+        [](RecordingWindow* w) { w->destroyWindow(); });
     webhost::WindowSettings settings;
     settings.host = kHost;
     webhost::FrameFlags frame;
     webhost::WindowOptions options;
-    options.closeAsQuit = true;
-    QVERIFY(m_window->create(settings, frame, options, false, false, webhost::kSwShow));
-    QTRY_VERIFY_WITH_TIMEOUT(runCommand("typeof notifyWindowMSGByCpp").toUtf8() == "function",
-                             20000);
+    options.closeAsQuit = closeAsQuit;
+    if (!window->create(settings, frame, options, false, false, webhost::kSwShow) ||
+        !QTest::qWaitFor(
+            [&] {
+                return runCommand(*window, "typeof notifyWindowMSGByCpp").toUtf8() == "function";
+            },
+            20000))
+        window.reset();
+    return window;
 }
 
 JsValue MainWindowTest::runCommand(const QString& script) {
+    return runCommand(*m_window, script);
+}
+
+JsValue MainWindowTest::runCommand(RecordingWindow& window, const QString& script) {
     // A page function that answers the expression, so the script runs in the page itself.
-    m_window->view()->runScript("window.__answer = function () { return " + script + "; };");
-    return m_window->callPage("__answer", {});
+    window.view()->runScript("window.__answer = function () { return " + script + "; };");
+    return window.callPage("__answer", {});
 }
 
 QList<PageCall> MainWindowTest::waitForCalls(int count) {
-    if (!QTest::qWaitFor([&] { return m_window->calls.size() >= count; }, 10000))
+    return waitForCalls(*m_window, count);
+}
+
+QList<PageCall> MainWindowTest::waitForCalls(RecordingWindow& window, int count) {
+    if (!QTest::qWaitFor([&] { return window.calls.size() >= count; }, 10000))
         qWarning() << "waited in vain for" << count << "page calls";
-    QList<PageCall> calls = m_window->calls;
-    m_window->calls.clear();
+    QList<PageCall> calls = window.calls;
+    window.calls.clear();
     return calls;
+}
+
+void MainWindowTest::commandTable_data() {
+    using Bound = mainwindow::BoundParameter;
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<int>("bound");
+    QTest::addColumn<int>("declaredCount");
+    struct Row {
+        const char* name;
+        Bound bound;
+        int declaredCount;
+    };
+    // The page's commands in binding order, with their bound parameter and declared count.
+    const Row rows[] = {
+        {"startGetPcinfo", Bound::Window, 0},
+        {"printerList", Bound::None, 5},
+        {"downDir", Bound::None, 5},
+        {"startScan", Bound::Window, 1},
+        {"interrupt", Bound::Window, 1},
+        {"exec", Bound::None, 1},
+        {"checkPrinterSpool", Bound::None, 0},
+        {"checkOcrFont", Bound::None, 0},
+        {"checkFirewall", Bound::None, 0},
+        {"checkPrinterSharing", Bound::None, 1},
+        {"checkPrinterQueue", Bound::None, 1},
+        {"restartPrinterSpool", Bound::None, 0},
+        {"installOcrFont", Bound::None, 0},
+        {"enableFirewall", Bound::None, 0},
+        {"enablePrinterSharing", Bound::None, 1},
+        {"cleanPrinterQueue", Bound::None, 1},
+        {"enumPrinters", Bound::Window, 1},
+        {"openManager", Bound::None, 2},
+        {"printTestPage", Bound::None, 2},
+        {"sharePrinter", Bound::None, 2},
+        {"deletePrinter", Bound::None, 2},
+        {"setDefaultPrinter", Bound::None, 2},
+        {"viewPrintQueue", Bound::None, 2},
+        {"addPrinter", Bound::None, 2},
+        {"addPrinterConnection", Bound::None, 2},
+        {"addPrinterConnectionAsync", Bound::Window, 2},
+        {"showPrintPreferencesPage", Bound::None, 2},
+        {"showPrinterPropertiesPage", Bound::None, 2},
+        {"resetSpool_firewall_queue", Bound::Handle, 0},
+        {"installDriverPackage", Bound::Handle, 3},
+        {"getPrinterInfo", Bound::None, 0},
+        {"setUSBServiceFilter", Bound::Window, 1},
+        {"setNetDevOverCountUserHandle", Bound::Window, 3},
+        {"checkMMCExists", Bound::None, 1},
+        {"queryShareEnv", Bound::None, 0},
+        {"queryShareEnvAsync", Bound::Window, 1},
+        {"endQueryShareEnv", Bound::Window, 1},
+        {"resetShareEnvAsync", Bound::Window, 0},
+        {"endResetShareEnv", Bound::Window, 0},
+        {"getLocalIps", Bound::Window, 0},
+        {"getHostSharePrinter", Bound::Window, 1},
+        {"netAddConnection", Bound::None, 3},
+        {"netCancelConnection", Bound::None, 3},
+    };
+    int position = 0;
+    for (const Row& row : rows) {
+        QTest::addRow("%02d %s", position + 1, row.name)
+            << position << QByteArray(row.name) << int(row.bound) << row.declaredCount;
+        ++position;
+    }
+}
+
+void MainWindowTest::commandTable() {
+    QFETCH(int, position);
+    QFETCH(QByteArray, name);
+    QFETCH(int, bound);
+    QFETCH(int, declaredCount);
+    int size = 0;
+    const mainwindow::CommandRow* table = mainwindow::commandTable(&size);
+    QCOMPARE(size, 43);
+    QCOMPARE(QByteArray(table[position].name), name);
+    QCOMPARE(int(table[position].bound), bound);
+    QCOMPARE(table[position].declaredCount, declaredCount);
 }
 
 void MainWindowTest::messagesReachPageFunctions_data() {
@@ -219,6 +342,40 @@ void MainWindowTest::messagesReachPageFunctions() {
     QCOMPARE(calls[0].args, args);
 }
 
+void MainWindowTest::eachEndMutesItsOwnWork_data() {
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QList<QByteArray>>("heard");
+    QTest::newRow("endQueryShareEnv")
+        << "endQueryShareEnv(0)"
+        << QList<QByteArray>{"resetShareEnvProgressCbkByCpp", "resetShareEnvResultCbkByCpp",
+                             "addPrinterConnectionAsyncCbk"};
+    QTest::newRow("endResetShareEnv")
+        << "endResetShareEnv()"
+        << QList<QByteArray>{"queryShareEnvAsyncProgressCbkByCpp", "queryShareEnvAsyncCbkByCpp",
+                             "addPrinterConnectionAsyncCbk"};
+}
+
+// Each end mutes the messages of its own work and no others; a window of its own, since the
+// mutes last for a window's life.
+void MainWindowTest::eachEndMutesItsOwnWork() {
+    QFETCH(QString, end);
+    QFETCH(QList<QByteArray>, heard);
+    const auto window = openWindow(false);
+    QVERIFY(window);
+    QCOMPARE(runCommand(*window, end).toBoolean(), true);
+    const webhost::WindowHandle handle = window->handle();
+    for (unsigned message : {mainwindow::kMsgShareQueryProgress, mainwindow::kMsgShareQueryResult,
+                             mainwindow::kMsgShareResetProgress, mainwindow::kMsgShareResetResult})
+        webhost::postMessage(handle, message, 1, 1);
+    // Handled in order: when this one arrives, the others have been handled too.
+    webhost::postMessage(handle, mainwindow::kMsgPrinterConnectionAdded, 9, 0);
+    const QList<PageCall> calls = waitForCalls(*window, heard.size());
+    QList<QByteArray> names;
+    for (const PageCall& call : calls)
+        names << call.name;
+    QCOMPARE(names, heard);
+}
+
 void MainWindowTest::endedShareWorkIsMuted() {
     QCOMPARE(runCommand("endQueryShareEnv(0)").toBoolean(), true);
     QCOMPARE(runCommand("endResetShareEnv()").toBoolean(), true);
@@ -234,9 +391,11 @@ void MainWindowTest::endedShareWorkIsMuted() {
 }
 
 void MainWindowTest::downloadFolderCommands() {
+    // The simulated PC's documents folder, as the page sees every other path.
     const QString defaultFolder = runCommand("downDir()").toText();
-    QVERIFY2(defaultFolder.endsWith(QString::fromUtf8("/驱动")), qPrintable(defaultFolder));
-    QVERIFY(QFileInfo(defaultFolder).isDir());
+    const QString user = QString::fromStdWString(platform::systemInfo().userName());
+    QCOMPARE(defaultFolder, QString::fromUtf8("C:/Users/%1/Documents/驱动").arg(user));
+    QVERIFY(QFileInfo(hostPath(defaultFolder)).isDir());
     QCOMPARE(runCommand("downDir(5)").type(), JsValue::Type::Undefined);
     QCOMPARE(runCommand("downDir()").toText(), defaultFolder);
     QCOMPARE(runCommand(QString::fromUtf8("downDir('D:/驱动包')")).toBoolean(), true);
@@ -265,6 +424,34 @@ void MainWindowTest::driverPackages() {
         runCommand("installDriverPackage('tag', '" + packages.filePath("SETUP.EXE") + "')").toInt(),
         1);
     QCOMPARE(runCommand("exec('" + setup + "', 7)").toBoolean(), false);
+}
+
+// Explorer is handed the package's Windows path with backslashes, however the page wrote it.
+void MainWindowTest::explorerGetsBackslashes() {
+    const QString user = QString::fromStdWString(platform::systemInfo().userName());
+    const QString package = QStringLiteral("C:/Users/%1/Downloads/driver.zip").arg(user);
+    QFile file(hostPath(package));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QCOMPARE(runCommand("installDriverPackage('tag', '" + package + "')").toInt(), 1);
+    QCOMPARE(runCommand("openDirAndSelectFile('" + package + "')").toBoolean(), true);
+    const QString expected =
+        QStringLiteral("/select,C:\\Users\\%1\\Downloads\\driver.zip").arg(user);
+    // What the simulated explorer was asked to show, for this package.
+    auto requests = [] {
+        QFile shell(QDir(qEnvironmentVariable("CORVANTA_MACHINE")).filePath("state/shell.json"));
+        QStringList shown;
+        if (shell.open(QIODevice::ReadOnly)) {
+            for (const QJsonValue& request :
+                 QJsonDocument::fromJson(shell.readAll()).object()["explorerRequests"].toArray()) {
+                if (request.toString().contains("driver.zip"))
+                    shown << request.toString();
+            }
+        }
+        return shown;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(requests().size(), 2, 10000);
+    QCOMPARE(requests(), QStringList({expected, expected}));
 }
 
 void MainWindowTest::pcInfoReachesPage() {
@@ -332,6 +519,19 @@ void MainWindowTest::startupList() {
     QCOMPARE(runCommand("deleteFromStartupList('Corvanta')").toInt(), 0);
     QCOMPARE(runCommand("checkStartupList('Corvanta', " + program + ")").toBoolean(), false);
     QCOMPARE(runCommand("deleteFromStartupList('Corvanta')").toInt(), 2);
+}
+
+// The page and the message boxes speak Chinese ("驱动", "提示", "警告"): some installed font must
+// draw those characters, or the user sees boxes.
+void MainWindowTest::chineseTextHasAFont() {
+    const QString text = QString::fromUtf8("驱动提示警告");
+    bool covered = false;
+    for (const QString& family : QFontDatabase().families(QFontDatabase::SimplifiedChinese)) {
+        const QFontMetrics metrics{QFont(family)};
+        covered = covered || std::all_of(text.begin(), text.end(),
+                                         [&metrics](QChar c) { return metrics.inFont(c); });
+    }
+    QVERIFY2(covered, "no font draws 驱动提示警告; scripts/deps.sh installs one");
 }
 
 void MainWindowTest::closingWaitsForSearchers() {

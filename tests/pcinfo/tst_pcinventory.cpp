@@ -1,4 +1,6 @@
 #include <QtTest>
+#include <iostream>
+#include <sstream>
 
 #include "pcinfo/PcInventory.h"
 #include "platform/SystemInfo.h"
@@ -83,6 +85,8 @@ private slots:
     void networkAdapterChoice();
     void unreachableWmiGivesDefaults_data();
     void unreachableWmiGivesDefaults();
+    void connectionDiagnosticsInOrder_data();
+    void connectionDiagnosticsInOrder();
     void bitFollowsWindows();
     void wrongVariantTypeIsIgnored();
     void hostHardwareFromFixture();
@@ -205,6 +209,33 @@ void PcInventoryTest::unreachableWmiGivesDefaults() {
     for (const char* key : {"cpu", "videoController", "physicalMemory", "diskDrive", "monitor",
                             "audioCard", "networkAdapter"})
         QCOMPARE(json.value(key).toString(), QString("unknown"));
+}
+
+void PcInventoryTest::connectionDiagnosticsInOrder_data() {
+    QTest::addColumn<QString>("failAt");
+    QTest::addColumn<QString>("output");
+    const QString connected = "Connected to ROOT\\CIMV2 WMI namespace\n";
+    QTest::newRow("reachable") << "" << connected;
+    QTest::newRow("connect") << "connect"
+                             << "Could not connect. Error code = 0x8004100e\n";
+    QTest::newRow("blanket") << "blanket"
+                             << connected +
+                                    "Could not set proxy blanket. Error code = 0x80070005\n";
+    QTest::newRow("query") << "query"
+                           << connected + "Query for xxx failed. Error code = 0x800706ba\n\n";
+}
+
+// The connection line comes as soon as the namespace is reached, before the blanket step.
+void PcInventoryTest::connectionDiagnosticsInOrder() {
+    QFETCH(QString, failAt);
+    QFETCH(QString, output);
+    WmiModel model = desktop();
+    model.failAt = failAt.toStdWString();
+    std::ostringstream captured;
+    std::streambuf* standardOutput = std::cout.rdbuf(captured.rdbuf());
+    jsonFor(model);
+    std::cout.rdbuf(standardOutput);
+    QCOMPARE(QString::fromStdString(captured.str()), output);
 }
 
 void PcInventoryTest::bitFollowsWindows() {

@@ -1,3 +1,7 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <QtTest>
 
 #include "TestRunner.h"
@@ -27,6 +31,21 @@ private slots:
             << QByteArray("reject") << process::kMbYesNo << process::kIdNo;
         QTest::newRow("reject yes/no/cancel")
             << QByteArray("reject") << process::kMbYesNoCancel << process::kIdCancel;
+        QTest::newRow("accept yes/no/cancel")
+            << QByteArray("accept") << process::kMbYesNoCancel << process::kIdYes;
+        QTest::newRow("accept abort/retry/ignore")
+            << QByteArray("accept") << process::kMbAbortRetryIgnore << process::kIdAbort;
+        QTest::newRow("reject abort/retry/ignore")
+            << QByteArray("reject") << process::kMbAbortRetryIgnore << process::kIdAbort;
+        QTest::newRow("accept retry/cancel with icon")
+            << QByteArray("accept") << (process::kMbRetryCancel | process::kMbIconWarning)
+            << process::kIdRetry;
+        QTest::newRow("reject retry/cancel")
+            << QByteArray("reject") << process::kMbRetryCancel << process::kIdCancel;
+        QTest::newRow("accept cancel/try again/continue")
+            << QByteArray("accept") << process::kMbCancelTryContinue << process::kIdCancel;
+        QTest::newRow("reject cancel/try again/continue")
+            << QByteArray("reject") << process::kMbCancelTryContinue << process::kIdCancel;
     }
     void headlessBoxAnswersByPolicy() {
         QFETCH(QByteArray, policy);
@@ -37,6 +56,85 @@ private slots:
         QCOMPARE(
             process::messageBox(nullptr, QStringLiteral("text"), QStringLiteral("caption"), type),
             answer);
+    }
+
+    // A box shown to a person has the buttons of its type, and each answers its own ID.
+    void shownBoxAnswersButtonId_data() {
+        QTest::addColumn<uint>("type");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<QString>("press");
+        QTest::addColumn<int>("answer");
+        struct Type {
+            const char* name;
+            uint type;
+            QStringList buttons;
+            QList<int> answers;
+        };
+        const Type types[] = {
+            {"ok", process::kMbOk, {"OK"}, {process::kIdOk}},
+            {"ok/cancel",
+             process::kMbOkCancel,
+             {"OK", "Cancel"},
+             {process::kIdOk, process::kIdCancel}},
+            {"abort/retry/ignore",
+             process::kMbAbortRetryIgnore,
+             {"Abort", "Retry", "Ignore"},
+             {process::kIdAbort, process::kIdRetry, process::kIdIgnore}},
+            {"yes/no/cancel",
+             process::kMbYesNoCancel,
+             {"Yes", "No", "Cancel"},
+             {process::kIdYes, process::kIdNo, process::kIdCancel}},
+            {"yes/no", process::kMbYesNo, {"Yes", "No"}, {process::kIdYes, process::kIdNo}},
+            {"retry/cancel",
+             process::kMbRetryCancel | process::kMbIconError,
+             {"Retry", "Cancel"},
+             {process::kIdRetry, process::kIdCancel}},
+            {"cancel/try again/continue",
+             process::kMbCancelTryContinue,
+             {"Cancel", "Try Again", "Continue"},
+             {process::kIdCancel, process::kIdTryAgain, process::kIdContinue}},
+        };
+        for (const Type& t : types) {
+            for (int i = 0; i < t.buttons.size(); ++i) {
+                QTest::addRow("%s: %s", t.name, qPrintable(t.buttons[i]))
+                    << t.type << t.buttons << t.buttons[i] << t.answers[i];
+            }
+        }
+    }
+    void shownBoxAnswersButtonId() {
+        QFETCH(uint, type);
+        QFETCH(QStringList, buttons);
+        QFETCH(QString, press);
+        QFETCH(int, answer);
+        qunsetenv(process::kHeadlessVariable);
+        QVERIFY(!process::isHeadless());
+        QStringList shown;
+        // Runs inside the box's own event loop: reads its buttons and presses one.
+        QTimer presser;
+        presser.setInterval(10);
+        connect(&presser, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            presser.stop();
+            QAbstractButton* chosen = nullptr;
+            for (QAbstractButton* button : box->buttons()) {
+                shown << button->text().remove('&');
+                if (shown.last() == press)
+                    chosen = button;
+            }
+            if (chosen)
+                chosen->click();
+            else
+                box->reject();
+        });
+        presser.start();
+        const int result =
+            process::messageBox(nullptr, QStringLiteral("text"), QStringLiteral("提示"), type);
+        shown.sort();
+        buttons.sort();
+        QCOMPARE(shown, buttons);
+        QCOMPARE(result, answer);
     }
 
     void headlessPickersChooseNothing() {

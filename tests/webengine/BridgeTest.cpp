@@ -1,10 +1,12 @@
 #include "BridgeTest.h"
 
+#include <QFile>
 #include <QTest>
 #include <QWidget>
 
 #include "TestProgramFolder.h"
 #include "WebView.h"
+#include "engine/LocalPageServer.h"
 
 using webhost::JsCall;
 using webhost::JsValue;
@@ -31,6 +33,10 @@ function syncXhr(path) {
   request.send();
   return request.status + ':' + request.responseText;
 }
+function probe(url) {
+  fetch(url, {mode: 'no-cors'}).then(function() { report('reached'); },
+                                     function() { report('failed'); });
+}
 function startFetch(path) {
   fetch(path).then(function(r) { return r.text(); }).then(function(t) { report('fetched:' + t); });
 }
@@ -38,6 +44,25 @@ function startFetch(path) {
 <body><a id="exec" href="exec://C:/Tools/Run.EXE%20a.txt">run</a>
 <a id="file" href="file:///tmp/a%20b.txt">file</a></body></html>
 )";
+
+// A name the system would resolve to a loopback address from its hosts file alone (no DNS
+// query), other than the loopback names the engine answers itself; empty when there is none.
+QString hostsFileLoopbackName() {
+    QFile hosts(QStringLiteral("/etc/hosts"));
+    if (!hosts.open(QIODevice::ReadOnly))
+        return QString();
+    for (const QByteArray& line : hosts.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 2 || !fields[0].startsWith("127."))
+            continue;
+        for (int i = 1; i < fields.size() && !fields[i].startsWith('#'); ++i) {
+            const QString name = QString::fromLatin1(fields[i]).toLower();
+            if (name != QLatin1String("localhost") && !name.endsWith(QLatin1String(".localhost")))
+                return name;
+        }
+    }
+    return QString();
+}
 
 JsValue text(const char* utf8) {
     return JsValue::string(QByteArray(utf8));
@@ -256,6 +281,31 @@ void BridgeTest::pageLoadsFromServerWithXhrAndFetch() {
     QCOMPARE(m_view->callGlobal("syncXhr", {text("/missing.txt")}), text("404:"));
     QCOMPARE(runAndAwaitReport(QStringLiteral("startFetch('data.txt')")),
              QStringLiteral("fetched:served"));
+}
+
+void BridgeTest::onlyLoopbackNamesResolve_data() {
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("loopback address") << "127.0.0.1"
+                                      << "reached";
+    QTest::newRow("loopback name") << "localhost"
+                                   << "reached";
+    QTest::newRow("name of the hosts file") << hostsFileLoopbackName() << "failed";
+    QTest::newRow("unknown name") << "unknown.corvanta.test"
+                                  << "failed";
+}
+
+// The page server's port under other names: only the loopback ones reach it; any other name
+// fails in the engine, whatever the system would answer for it.
+void BridgeTest::onlyLoopbackNamesResolve() {
+    QFETCH(QString, host);
+    QFETCH(QString, outcome);
+    if (host.isEmpty())
+        QSKIP("/etc/hosts names no loopback host besides localhost");
+    const QString url = QStringLiteral("http://%1:%2/data.txt")
+                            .arg(host)
+                            .arg(webhost::LocalPageServer::instance().port());
+    QCOMPARE(runAndAwaitReport(QStringLiteral("probe('%1')").arg(url)), outcome);
 }
 
 void BridgeTest::navigationReachesHandler_data() {

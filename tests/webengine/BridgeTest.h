@@ -35,6 +35,8 @@ private slots:
     void postedCallsKeepTheirOrder();
     void bindingAfterLoadReachesCurrentPage();
     void pageLoadsFromServerWithXhrAndFetch();
+    void onlyLoopbackNamesResolve_data();
+    void onlyLoopbackNamesResolve();
     void navigationReachesHandler_data();
     void navigationReachesHandler();
     void engineNavigationToFileReachesHandler();

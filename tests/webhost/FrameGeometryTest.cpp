@@ -121,6 +121,12 @@ void FrameGeometryTest::navigation_data() {
     QTest::newRow("file is unescaped and loses file:///")
         << "file:///C:/My%20Files/%E6%89%93.pdf" << int(Kind::AcceptFile)
         << QString::fromUtf8("C:/My Files/打.pdf");
+#ifndef Q_OS_WIN
+    QTest::newRow("file of this machine stays absolute")
+        << "file:///tmp/a%20b.txt" << int(Kind::AcceptFile) << "/tmp/a b.txt";
+    QTest::newRow("lower-case drive loses file:///")
+        << "file:///d:/x.txt" << int(Kind::AcceptFile) << "d:/x.txt";
+#endif
     QTest::newRow("file with a host keeps it")
         << "file://server/share/a%20b.txt" << int(Kind::AcceptFile)
         << "file://server/share/a b.txt";

@@ -67,13 +67,32 @@ QString hostNameOf(const QString& configuredHost) {
     return url.host();
 }
 
+namespace {
+
+// The engine resolves no name at all: the served host goes to the page server, the loopback
+// names to 127.0.0.1 (port kept), loopback addresses stay as they are, and every other name
+// fails at once (~NOTFOUND). Mapping localhost too spares even the engine's own resolution of
+// it, which first probes whether a public IPv6 address is reachable. The engine applies its
+// exclusions before its mappings, and the first mapping that matches wins.
+QString hostResolverRules(const QString& servedHost, int port) {
+    QStringList rules;
+    if (!servedHost.isEmpty() && port > 0) {
+        rules << QStringLiteral("MAP %1 127.0.0.1:%2").arg(servedHost).arg(port);
+    }
+    rules << QStringLiteral("MAP localhost 127.0.0.1")
+          << QStringLiteral("MAP *.localhost 127.0.0.1") << QStringLiteral("MAP * ~NOTFOUND")
+          << QStringLiteral("EXCLUDE 127.*") << QStringLiteral("EXCLUDE ::1");
+    return rules.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
 QByteArray chromiumFlags(const QString& servedHost, int port) {
     QStringList flags = kQuietFlags;
+    flags
+        << QStringLiteral("--host-resolver-rules=\"%1\"").arg(hostResolverRules(servedHost, port));
     if (!servedHost.isEmpty() && port > 0) {
-        flags << QStringLiteral("--host-resolver-rules=\"MAP %1 127.0.0.1:%2\"")
-                     .arg(servedHost)
-                     .arg(port)
-              << QStringLiteral("--proxy-bypass-list=%1").arg(servedHost);
+        flags << QStringLiteral("--proxy-bypass-list=%1").arg(servedHost);
     }
     return flags.join(' ').toUtf8();
 }

@@ -8,7 +8,8 @@
 namespace webhost::startup {
 
 // Flags that map `servedHost` (a host name, empty for none) to the local page server at
-// 127.0.0.1:`port`, keep that host off any proxy, and stop the engine's own background traffic.
+// 127.0.0.1:`port`, keep that host off any proxy, let every other name fail without a lookup
+// (loopback names and addresses excepted), and stop the engine's own background traffic.
 QByteArray chromiumFlags(const QString& servedHost, int port);
 
 // The host name part of the configured host ("http://ui.local" → "ui.local").

@@ -54,23 +54,33 @@ QWebEngineProfile* ProfileStore::profileFor(const QString& localStoragePath,
     return entry.profile;
 }
 
-// Profiles live as long as the application: a page must never outlive its profile.
+// Profiles live until releaseProfiles(), at the latest with the application.
 QWebEngineProfile* ProfileStore::create(const QString& localStoragePath,
                                         const QString& cookiePath) {
-    if (localStoragePath.isEmpty() && cookiePath.isEmpty()) {
+    const bool engineDefault = localStoragePath.isEmpty() && cookiePath.isEmpty();
+    if (engineDefault && m_defaultStorageFolder.isEmpty()) {
         return new QWebEngineProfile(QCoreApplication::instance());  // off the record
     }
-    const QString folder =
-        QFileInfo(storageFolder(localStoragePath, cookiePath)).absoluteFilePath();
+    const QString folder = QFileInfo(engineDefault ? m_defaultStorageFolder
+                                                   : storageFolder(localStoragePath, cookiePath))
+                               .absoluteFilePath();
     QDir().mkpath(folder);
     auto* profile =
         new QWebEngineProfile(QFileInfo(folder).fileName(), QCoreApplication::instance());
     profile->setPersistentStoragePath(folder);
     profile->setCachePath(folder + QStringLiteral("/Cache"));
+    // A cookie file of its own keeps session cookies too; without one the engine keeps
+    // cookies as a browser does, the persistent ones across runs.
     profile->setPersistentCookiesPolicy(cookiePath.isEmpty()
-                                            ? QWebEngineProfile::NoPersistentCookies
+                                            ? QWebEngineProfile::AllowPersistentCookies
                                             : QWebEngineProfile::ForcePersistentCookies);
     return profile;
+}
+
+void ProfileStore::releaseProfiles() {
+    while (!m_entries.isEmpty()) {
+        delete m_entries.takeLast().profile;
+    }
 }
 
 void ProfileStore::watch(QWebEngineProfile* profile) {

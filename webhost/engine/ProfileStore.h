@@ -21,6 +21,15 @@ public:
     // path when one is given, else a folder named after the cookie file.
     QWebEngineProfile* profileFor(const QString& localStoragePath, const QString& cookiePath);
 
+    // Where a view without storage paths keeps its local storage and cookies, as the engine's
+    // own per-user storage; set before the first profile is made. Unset, such views keep
+    // nothing beyond the process.
+    void setDefaultStorageFolder(const QString& folder) { m_defaultStorageFolder = folder; }
+
+    // Deletes every profile. Only once no page uses them any more: the engine must not outlive
+    // the application object with pages on a released profile.
+    void releaseProfiles();
+
     // The cookies of `profile` that a page of `host` would send, as "name=value; ...".
     QString cookieHeaderFor(QWebEngineProfile* profile, const QString& host) const;
 
@@ -38,6 +47,7 @@ private:
     const Entry* find(const QWebEngineProfile* profile) const;
 
     QList<Entry> m_entries;
+    QString m_defaultStorageFolder;
 };
 
 }  // namespace webhost

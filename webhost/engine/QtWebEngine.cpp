@@ -19,6 +19,7 @@ namespace {
 constexpr const char* kFlagsVariable = "QTWEBENGINE_CHROMIUM_FLAGS";
 
 bool g_loaded = false;
+bool g_unloaded = false;
 
 // The page starts programs by navigating to exec://<command line>. The engine drops navigations
 // to schemes it does not know before the page is asked about them, so the scheme is made known;
@@ -58,8 +59,17 @@ bool WebEngine::load(const QString& programFolder, const QString& servedHost, QS
     return true;
 }
 
+void WebEngine::setDefaultStorageFolder(const QString& folder) {
+    ProfileStore::instance().setDefaultStorageFolder(folder);
+}
+
+void WebEngine::unload() {
+    g_unloaded = true;
+    ProfileStore::instance().releaseProfiles();
+}
+
 bool WebEngine::isLoaded() {
-    return g_loaded;
+    return g_loaded && !g_unloaded;
 }
 
 void WebEngine::setStartFailureHandler(std::function<void(const QString&)> handler) {
@@ -68,8 +78,8 @@ void WebEngine::setStartFailureHandler(std::function<void(const QString&)> handl
 
 std::unique_ptr<WebView> WebEngine::createView(QWidget* parent, int x, int y, int width,
                                                int height) {
-    if (!g_loaded) {
-        qCWarning(lcEngine) << "a view was asked for before the engine was loaded";
+    if (!isLoaded()) {
+        qCWarning(lcEngine) << "a view was asked for while the engine is not loaded";
         return nullptr;
     }
     return std::make_unique<QtWebView>(parent, QRect(x, y, width, height));

@@ -7,6 +7,8 @@ namespace platform::sim {
 
 namespace {
 
+constexpr HResult kEAccessDenied = static_cast<HResult>(0x80070005);
+
 class SimWmiObject : public WmiObject {
 public:
     explicit SimWmiObject(WmiProperties properties) : m_properties(std::move(properties)) {}
@@ -44,6 +46,10 @@ private:
 class SimWmiService : public WmiService {
 public:
     explicit SimWmiService(WmiModel model) : m_model(std::move(model)) {}
+
+    HResult setProxyBlanket() override {
+        return m_model.failAt == L"blanket" ? kEAccessDenied : kSOk;
+    }
 
     HResult execQuery(const std::wstring& wql, std::unique_ptr<WmiEnumerator>& result) override {
         if (m_model.failAt == L"query")
@@ -83,16 +89,12 @@ public:
         stage = 1;
         if (model.failAt == L"connect" || !isCimV2(wmiNamespace))
             return kWbemEInvalidNamespace;
-        stage = 2;
-        if (model.failAt == L"blanket")
-            return kEAccessDenied;
         service = std::make_unique<SimWmiService>(std::move(model));
         return kSOk;
     }
 
 private:
     static constexpr HResult kWbemEInvalidNamespace = static_cast<HResult>(0x8004100E);
-    static constexpr HResult kEAccessDenied = static_cast<HResult>(0x80070005);
 
     static bool isCimV2(const std::wstring& wmiNamespace) {
         std::wstring lower;
