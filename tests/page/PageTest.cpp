@@ -1000,8 +1000,13 @@ void PageTest::rendersEachScreen() {
         loadPage();
         probe(QStringLiteral("App.setLanguage('%1')").arg(QString::fromLatin1(language)));
         feedSampleResults();
-        for (const char* screen : {"printers", "find", "repair", "errors", "pc"}) {
-            probe(QStringLiteral("__click('#nav-%1')").arg(QString::fromLatin1(screen)));
+        // "sharing" is the repair screen scrolled to the sharing conditions.
+        for (const char* screen : {"printers", "find", "repair", "sharing", "errors", "pc"}) {
+            const bool sharing = QByteArray(screen) == "sharing";
+            probe(QStringLiteral("__click('#nav-%1')")
+                      .arg(sharing ? QStringLiteral("repair") : QString::fromLatin1(screen)));
+            if (sharing)
+                probe(QStringLiteral("__el('#sharing').scrollIntoView()"));
             if (QByteArray(screen) == "errors")
                 probe(QStringLiteral(
                     "__type('#error-code', '0x0000011b'); __click('#error-lookup')"));
