@@ -212,7 +212,8 @@
   }
 
   function printerCard(p, index) {
-    var details = [t('driver', p.driverName || '-'), t('port', p.portName || '-')];
+    var details = [t('driver', p.driverName || '-')];
+    if (p.portName) details.push(t('port', p.portName));
     if (isConnection(p)) details.push(t('server', p.serverName));
     if (p.isShare && p.shareName) details.push(t('shareName', p.shareName));
     var actions = [
