@@ -40,6 +40,7 @@ private slots:
     void languageFollowsTheSystem_data();
     void languageFollowsTheSystem();
     void languageSwitchesOnThePage();
+    void keyboardReachesScreensAndDialogs();
     void titleBarDragsAndButtonsUseTheFramework();
     void actionsCallTheirCommand_data();
     void actionsCallTheirCommand();
