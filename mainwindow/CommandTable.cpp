@@ -2,7 +2,7 @@
 
 #include "Commands.h"
 #include "MainBlkWindow.h"
-#include "printers/PrinterCommands.h"
+#include "mainwindow/PrinterCommands.h"
 #include "webhost/BaseWindow.h"
 
 namespace mainwindow {

@@ -1,5 +1,7 @@
 #include "MainBlkWindow.h"
 
+#include <QLoggingCategory>
+
 #include <QApplication>
 #include <QDebug>
 #include <QWidget>
@@ -8,9 +10,11 @@
 #include "MainMessages.h"
 #include "PagePayloads.h"
 #include "downloads/User.h"
-#include "printers/PrinterCommands.h"
+#include "mainwindow/PrinterCommands.h"
 #include "printers/PrinterInventory.h"
 #include "printers/PrinterRecords.h"
+
+Q_LOGGING_CATEGORY(lcMainWindow, "corvanta.mainwindow")
 
 namespace mainwindow {
 
@@ -40,7 +44,7 @@ MainBlkWindow::MainBlkWindow(const QByteArray& startUrl)
     : BaseBlkWinow(0, false, startUrl), m_serviceFilter(defaultServiceFilter()) {}
 
 MainBlkWindow::~MainBlkWindow() {
-    qDebug() << "~MainBlkWindow";
+    qCDebug(lcMainWindow) << "~MainBlkWindow";
 }
 
 void MainBlkWindow::bindPageFunctions() {
@@ -88,7 +92,7 @@ LResult MainBlkWindow::onSysClose() {
 
 LResult MainBlkWindow::onPrinterChange(WindowMessage& message) {
     if (const auto* change = message.payloadAs<PrinterAPI::PrinterChangePayload>())
-        notifyPage("notifyPrinterChangeByCpp", {PrinterAPI::changeInfoToObject(change->info)});
+        notifyPage("notifyPrinterChangeByCpp", {PrinterCommands::changeInfoToObject(change->info)});
     return 0;
 }
 
