@@ -16,9 +16,8 @@ namespace win32 = platform::win32;
 namespace dev = platform::dev;
 
 // {14C83A99-0B3F-44B7-BE4C-A178D3990564}, 3: a class property the tree reads by value.
-const DevPropKey kClassPropertyKey{{0x14C83A99, 0x0B3F, 0x44B7,
-                                    {0xBE, 0x4C, 0xA1, 0x78, 0xD3, 0x99, 0x05, 0x64}},
-                                   3};
+const DevPropKey kClassPropertyKey{
+    {0x14C83A99, 0x0B3F, 0x44B7, {0xBE, 0x4C, 0xA1, 0x78, 0xD3, 0x99, 0x05, 0x64}}, 3};
 
 const DevPropKey& keyOf(int index) {
     static const DevPropKey* const kKeys[kPropertyCount] = {
@@ -187,8 +186,7 @@ win32::Error DeviceTree::build(platform::Devices& devices, const std::wstring& c
         return error;
     }
     platform::DeviceInfoData info;
-    for (std::uint32_t index = 0; m_set->enumDeviceInfo(index, info) == win32::kSuccess;
-         ++index) {
+    for (std::uint32_t index = 0; m_set->enumDeviceInfo(index, info) == win32::kSuccess; ++index) {
         auto item = std::make_unique<DeviceItem>();
         item->deviceSet = m_set.get();
         item->deviceInfo = info;

@@ -37,7 +37,7 @@ constexpr int kPropertyCount = 18;
 struct PropertySlot {
     bool loaded = false;
     bool hasValue = false;
-    std::wstring text;                // the value as text (see readProperty)
+    std::wstring text;               // the value as text (see readProperty)
     std::vector<std::wstring> list;  // string lists only
 };
 

@@ -246,9 +246,10 @@ std::vector<DeviceItem*> usbCandidates(const DeviceTree& tree, bool readPresence
         if (readPresence && tree.text(item, kPropIsPresent) != L"true")
             return;
         const std::wstring prefix = item.instanceId.substr(0, kVendorProductLength);
-        const bool listed = std::any_of(candidates.begin(), candidates.end(), [&](DeviceItem* other) {
-            return other->instanceId.compare(0, kVendorProductLength, prefix) == 0;
-        });
+        const bool listed =
+            std::any_of(candidates.begin(), candidates.end(), [&](DeviceItem* other) {
+                return other->instanceId.compare(0, kVendorProductLength, prefix) == 0;
+            });
         if (!listed)
             candidates.push_back(&item);
     });

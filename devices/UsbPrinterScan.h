@@ -61,7 +61,7 @@ struct UsbReports {
 };
 
 // The USB device setup classes the searches ask for.
-extern const platform::Guid kPrinterClass;        // {4D36E979-E325-11CE-BFC1-08002BE10318}
+extern const platform::Guid kPrinterClass;         // {4D36E979-E325-11CE-BFC1-08002BE10318}
 extern const platform::Guid kPrintingDeviceClass;  // {62F9C741-B25A-46CE-B54C-9BCCCE08B6F2}
 
 // The USB printer step: the three searches, each reported when it found something.

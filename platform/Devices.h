@@ -39,17 +39,17 @@ constexpr std::uint32_t kDigcfProfile = 0x8;
 constexpr std::uint32_t kDigcfDeviceInterface = 0x10;
 
 // Device registry properties (SPDRP_*), read by SetupDiGetDeviceRegistryProperty.
-constexpr std::uint32_t kSpdrpDeviceDesc = 0x00;       // REG_SZ
-constexpr std::uint32_t kSpdrpHardwareId = 0x01;       // REG_MULTI_SZ
-constexpr std::uint32_t kSpdrpCompatibleIds = 0x02;    // REG_MULTI_SZ
-constexpr std::uint32_t kSpdrpService = 0x04;          // REG_SZ
-constexpr std::uint32_t kSpdrpClass = 0x07;            // REG_SZ
-constexpr std::uint32_t kSpdrpClassGuid = 0x08;        // REG_SZ
-constexpr std::uint32_t kSpdrpDriver = 0x09;           // REG_SZ
-constexpr std::uint32_t kSpdrpMfg = 0x0B;              // REG_SZ
-constexpr std::uint32_t kSpdrpFriendlyName = 0x0C;     // REG_SZ
-constexpr std::uint32_t kSpdrpLocationInfo = 0x0D;     // REG_SZ
-constexpr std::uint32_t kSpdrpEnumeratorName = 0x16;   // REG_SZ
+constexpr std::uint32_t kSpdrpDeviceDesc = 0x00;      // REG_SZ
+constexpr std::uint32_t kSpdrpHardwareId = 0x01;      // REG_MULTI_SZ
+constexpr std::uint32_t kSpdrpCompatibleIds = 0x02;   // REG_MULTI_SZ
+constexpr std::uint32_t kSpdrpService = 0x04;         // REG_SZ
+constexpr std::uint32_t kSpdrpClass = 0x07;           // REG_SZ
+constexpr std::uint32_t kSpdrpClassGuid = 0x08;       // REG_SZ
+constexpr std::uint32_t kSpdrpDriver = 0x09;          // REG_SZ
+constexpr std::uint32_t kSpdrpMfg = 0x0B;             // REG_SZ
+constexpr std::uint32_t kSpdrpFriendlyName = 0x0C;    // REG_SZ
+constexpr std::uint32_t kSpdrpLocationInfo = 0x0D;    // REG_SZ
+constexpr std::uint32_t kSpdrpEnumeratorName = 0x16;  // REG_SZ
 
 // Registry value types of those properties (REG_*).
 constexpr std::uint32_t kRegSz = 1;
@@ -93,7 +93,7 @@ constexpr std::uint32_t kCmReenumerateRetryInstallation = 0x2;
 constexpr std::uint32_t kCmReenumerateAsynchronous = 0x4;
 
 // Errors specific to SetupAPI, besides those of Win32Error.h.
-constexpr win32::Error kErrorNotFound = 1168;            // a device property that is not set
+constexpr win32::Error kErrorNotFound = 1168;  // a device property that is not set
 constexpr win32::Error kErrorInvalidFlags = 1004;
 constexpr win32::Error kErrorNoSuchDevinst = 0xE000020B;  // ERROR_NO_SUCH_DEVINST
 

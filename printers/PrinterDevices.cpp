@@ -29,8 +29,8 @@ QVector<PrinterClassDevice> printerClassDevices(platform::Devices& devices) {
         !set)
         return found;
     platform::DeviceInfoData device;
-    for (std::uint32_t index = 0;
-         set->enumDeviceInfo(index, device) == platform::win32::kSuccess; ++index) {
+    for (std::uint32_t index = 0; set->enumDeviceInfo(index, device) == platform::win32::kSuccess;
+         ++index) {
         PrinterClassDevice entry;
         entry.description = registryText(*set, device, platform::dev::kSpdrpDeviceDesc);
         if (entry.description.isEmpty())

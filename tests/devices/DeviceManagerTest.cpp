@@ -78,20 +78,26 @@ private slots:
         const ToolRun run = runTool(pc->directory(), {"device", "list"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.size(), 20);
-        QVERIFY(run.out.contains(QStringLiteral("USB\\VID_03F0&PID_1853\\CN5C13J0B2  present  USB  usbprint")));
-        QVERIFY(run.out.contains(QStringLiteral("USB\\VID_04B8&PID_0005\\L4XZ013852  present  -  -")));
-        QVERIFY(run.out.contains(QStringLiteral("USB\\VID_0C45&PID_6A10\\GONE  absent  USB  usbccgp")));
+        QVERIFY(run.out.contains(
+            QStringLiteral("USB\\VID_03F0&PID_1853\\CN5C13J0B2  present  USB  usbprint")));
+        QVERIFY(
+            run.out.contains(QStringLiteral("USB\\VID_04B8&PID_0005\\L4XZ013852  present  -  -")));
+        QVERIFY(
+            run.out.contains(QStringLiteral("USB\\VID_0C45&PID_6A10\\GONE  absent  USB  usbccgp")));
     }
 
     void unplugTakesDescendantsAndPlugRestoresThem() {
         auto pc = PcFolder::fromFixture(QStringLiteral("usb-pc"));
         const QString dir = pc->directory();
         // The queue leaves on its own first; it must not come back with the printer.
-        const QString queue = QStringLiteral("SWD\\PRINTENUM\\{5B7E8C2A-41D3-4F9A-9C11-2E6B0A7D4F38}");
+        const QString queue =
+            QStringLiteral("SWD\\PRINTENUM\\{5B7E8C2A-41D3-4F9A-9C11-2E6B0A7D4F38}");
         QCOMPARE(runTool(dir, {"device", "unplug", queue}).exitCode, 0);
         ToolRun run = runTool(dir, {"device", "unplug", QString::fromLatin1(kPrinter).toLower()});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringList{"unplugged USB\\VID_03F0&PID_1853\\CN5C13J0B2 with 1 device(s) below it"});
+        QCOMPARE(
+            run.out,
+            QStringList{"unplugged USB\\VID_03F0&PID_1853\\CN5C13J0B2 with 1 device(s) below it"});
         QMap<QString, QString> states = presence(dir);
         QCOMPARE(states.value(kPrinter), QStringLiteral("absent"));
         QCOMPARE(states.value("USBPRINT\\MAKERLABEL_400\\7&1"), QStringLiteral("absent"));
@@ -148,9 +154,8 @@ private slots:
         QCOMPARE(events[0].window, std::intptr_t(8));
         QCOMPARE(events[0].event, platform::dev::kDbtDeviceRemoveComplete);
         QCOMPARE(events[1].window, std::intptr_t(7));
-        QCOMPARE(events[1].path,
-                 QStringLiteral("\\\\?\\USB#VID_03F0&PID_1853#CN5C13J0B2#"
-                                "{a5dcbf10-6530-11d2-901f-00c04fb951ed}"));
+        QCOMPARE(events[1].path, QStringLiteral("\\\\?\\USB#VID_03F0&PID_1853#CN5C13J0B2#"
+                                                "{a5dcbf10-6530-11d2-901f-00c04fb951ed}"));
         printers.reset();  // unregistered: window 8 hears nothing more
         QCOMPARE(runTool(pc->directory(), {"device", "plug", kPrinter}).exitCode, 0);
         events.clear();
@@ -173,7 +178,7 @@ private slots:
         QFETCH(bool, elevated);
         QFETCH(quint32, result);
         auto pc = PcFolder::fromText(QByteArray(R"({"system": {"version": {"major": 10,
-            "minor": 0}, "computerName": "X", "elevated": )") +
+            "minor": 0, "build": 19045}, "architecture": "x64", "userName": "user", "computerName": "X", "elevated": )") +
                                      (elevated ? "true" : "false") + "}}");
         QVERIFY2(pc->isValid(), qPrintable(pc->error()));
         platform::Devices& devices = pc->pc().get<platform::Devices>();
@@ -192,10 +197,9 @@ private slots:
         std::unique_ptr<platform::DeviceInfoSet> set;
         QCOMPARE(devices.classDevices(nullptr, platform::dev::kDigcfPresent, set),
                  platform::win32::kInvalidParameter);
-        QCOMPARE(devices.classDevices(&kUsbDevice,
-                                      platform::dev::kDigcfPresent |
-                                          platform::dev::kDigcfDeviceInterface,
-                                      set),
+        QCOMPARE(devices.classDevices(
+                     &kUsbDevice,
+                     platform::dev::kDigcfPresent | platform::dev::kDigcfDeviceInterface, set),
                  0u);
         platform::DeviceInterfaceData data;
         std::uint32_t count = 0;

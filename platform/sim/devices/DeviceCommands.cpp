@@ -31,7 +31,7 @@ int listDevices(SimulatedPc& pc, ProgramIo io) {
 
 // What a plug or unplug did, for the line the tool prints.
 struct PlugResult {
-    QString error;      // a refusal: unknown ID, parent absent
+    QString error;       // a refusal: unknown ID, parent absent
     QString instanceId;  // as the PC spells it
     int changed = 0;     // devices that came or went
 };
@@ -104,8 +104,7 @@ int changePresence(SimulatedPc& pc, const QString& instanceId, bool present, Pro
     if (!known)
         return toolFailure(io, QStringLiteral("no device has the instance ID %1").arg(instanceId));
     if (result.changed == 0) {
-        io.out << result.instanceId << " is already " << (present ? "present" : "absent")
-               << '\n';
+        io.out << result.instanceId << " is already " << (present ? "present" : "absent") << '\n';
         return 0;
     }
     io.out << (present ? "plugged in " : "unplugged ") << result.instanceId;

@@ -119,10 +119,10 @@ bool readDevice(const QJsonValue& value, const QString& path, bool profile, SimD
         return false;
     for (int i = 0; i < device.interfaces.size(); ++i) {
         if (!isGuidText(device.interfaces.at(i))) {
-            error = QStringLiteral("%1: \"%2\" is not a GUID in braces")
-                        .arg(json::indexPath(
-                                 json::memberPath(path, QStringLiteral("interfaces")), i),
-                             device.interfaces.at(i));
+            error =
+                QStringLiteral("%1: \"%2\" is not a GUID in braces")
+                    .arg(json::indexPath(json::memberPath(path, QStringLiteral("interfaces")), i),
+                         device.interfaces.at(i));
             return false;
         }
     }
@@ -144,7 +144,8 @@ bool readDevice(const QJsonValue& value, const QString& path, bool profile, SimD
         if (device.classGuid.isEmpty())
             device.classGuid = classGuidOf(device.setupClass);
         if (!hasStatus)
-            device.status = kStatusStarted | (device.problem.value_or(0) != 0 ? kStatusHasProblem : 0);
+            device.status =
+                kStatusStarted | (device.problem.value_or(0) != 0 ? kStatusHasProblem : 0);
     }
     return true;
 }
@@ -263,8 +264,8 @@ QString classGuidOf(const QString& setupClass) {
 }
 
 bool readDeviceDocument(const QJsonObject& document, DeviceList& list, QString& error) {
-    return readDevices(document.value(QLatin1String(kDevicesMember)),
-                       QLatin1String(kDevicesMember), false, list, error);
+    return readDevices(document.value(QLatin1String(kDevicesMember)), QLatin1String(kDevicesMember),
+                       false, list, error);
 }
 
 void writeDeviceDocument(const DeviceList& list, QJsonObject& document) {

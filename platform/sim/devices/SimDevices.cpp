@@ -195,8 +195,8 @@ public:
         if (key == devpkey::kDriverProvider)
             return text(kString, device->driverProvider, missing, value);
         if (key == devpkey::kClassGuid || key == devpkey::kContainerId) {
-            const QString& guid = key == devpkey::kClassGuid ? device->classGuid
-                                                              : device->containerId;
+            const QString& guid =
+                key == devpkey::kClassGuid ? device->classGuid : device->containerId;
             if (guid.isEmpty())
                 return missing;
             value = guidValue(guid);
@@ -283,7 +283,8 @@ std::vector<ActiveInterface> activeInterfaces(const DeviceList& list) {
             continue;
         for (const QString& guid : device.interfaces) {
             const Guid interfaceClass = guidOf(guid);
-            active.push_back({interfaceClass, interfacePath(wide(device.instanceId), interfaceClass)});
+            active.push_back(
+                {interfaceClass, interfacePath(wide(device.instanceId), interfaceClass)});
         }
     }
     return active;
@@ -392,15 +393,14 @@ public:
         // Every device the PC has is already listed, so asking the buses again finds nothing
         // new; the request is counted so that a caller's effect can be seen.
         QString error;
-        m_store.update(QLatin1String(kDevicesFacility),
-                       [](QJsonObject& document) {
-                           document.insert(QStringLiteral("reenumerations"),
-                                           document.value(QStringLiteral("reenumerations"))
-                                                   .toDouble() +
-                                               1);
-                           return true;
-                       },
-                       error);
+        m_store.update(
+            QLatin1String(kDevicesFacility),
+            [](QJsonObject& document) {
+                document.insert(QStringLiteral("reenumerations"),
+                                document.value(QStringLiteral("reenumerations")).toDouble() + 1);
+                return true;
+            },
+            error);
         return error.isEmpty() ? dev::kCrSuccess : kCrRegistryError;
     }
 
@@ -442,8 +442,8 @@ private:
     // Under m_mutex. The watch is set up before the first look, so that no change falls
     // between that look and the wait.
     bool startWatching() {
-        auto watch = std::make_unique<ChangeWatch>(m_stateDirectory,
-                                                   QLatin1String(kDevicesFacility));
+        auto watch =
+            std::make_unique<ChangeWatch>(m_stateDirectory, QLatin1String(kDevicesFacility));
         if (!watch->isValid())
             return false;
         DeviceList list;
