@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "CommandTable.h"
+#include "Commands.h"
 #include "MainMessages.h"
 #include "PagePayloads.h"
 #include "downloads/User.h"
@@ -124,9 +125,12 @@ LResult MainBlkWindow::windowProc(WindowMessage& message) {
                 return onSysClose();
             break;
         case webhost::kWmTimer:
-            // The install monitor's window arrives with the USB device Parts.
-            if (message.wParam == kTimerInstallMonitor)
+            // Only the page's sendMessage delivers this id; no timer runs under it, so there
+            // is none to stop.
+            if (message.wParam == kTimerInstallMonitor) {
+                openInstallMonitor(*this);
                 return 0;
+            }
             break;
         case kMsgPrinterChanged:
             onPrinterChange(message);
