@@ -26,6 +26,11 @@ JsValue downDir(const JsCall& call, MainBlkWindow& window);
 JsValue installDriverPackage(const JsCall& call, MainBlkWindow& window);
 JsValue exec(const JsCall& call, MainBlkWindow& window);
 
+// Another PC's shared printers and logging on to it.
+JsValue getHostSharePrinter(const JsCall& call, MainBlkWindow& window);
+JsValue netAddConnection(const JsCall& call, MainBlkWindow& window);
+JsValue netCancelConnection(const JsCall& call, MainBlkWindow& window);
+
 }  // namespace commands
 
 }  // namespace mainwindow
