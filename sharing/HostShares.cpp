@@ -140,6 +140,18 @@ int probeHostShares(std::uint32_t address, HostShareRecord& record) {
         listPrinterShares(QString::fromStdString(record.ip).toStdWString(), record.printerNames));
 }
 
+HostShareRecord probeHostSharesAt(const std::string& ip) {
+    HostShareRecord record;
+    const std::uint32_t address = sockets::parseAddress(ip);
+    if (address == sockets::kAddressNone) {
+        record.ip = ip;
+        record.code = kListingFailed;
+        return record;
+    }
+    record.code = probeHostShares(address, record);
+    return record;
+}
+
 HostShareRecord queryHostShares(const QByteArray& utf8Host) {
     HostShareRecord record;
     const std::uint32_t address = hostAddress(utf8Host);

@@ -46,6 +46,10 @@ platform::win32::Error listPrinterShares(const std::wstring& server,
 // out its printer shares. Fills the record and answers codes 0 to 3.
 int probeHostShares(std::uint32_t address, HostShareRecord& record);
 
+// The probe as the shared-printer scan runs it on a live host given as dotted IPv4 text: the
+// record with its code (0 to 3; the scan reports only 0 and 1).
+HostShareRecord probeHostSharesAt(const std::string& ip);
+
 // The whole query for a host given as dotted IPv4 text or as a name (UTF-8): code 4 with an
 // empty record when a name does not resolve. Blocks for the NetBIOS wait and the listing.
 HostShareRecord queryHostShares(const QByteArray& utf8Host);
