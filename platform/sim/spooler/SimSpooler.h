@@ -10,6 +10,7 @@
 namespace platform {
 class Registry;
 class FileSystem;
+class NetConnections;
 }  // namespace platform
 
 namespace platform::sim {
@@ -19,9 +20,11 @@ class Machine;
 namespace platform::sim::spooler {
 
 // The simulated PC's print spooler. While its state cannot be read (a machine that could not be
-// opened, say) it answers as a spooler that is not running: 1722 for every call.
+// opened, say) it answers as a spooler that is not running: 1722 for every call. A connection
+// to another PC's queue asks that PC for its shares through `connections`, so it is made with
+// this user's log-on to the host when there is one.
 std::unique_ptr<Spooler> makeSimSpooler(Machine& machine, Registry& registry,
-                                        const FileSystem& fileSystem);
+                                        const FileSystem& fileSystem, NetConnections& connections);
 
 // The host path of the spool folder: the registry's DefaultSpoolDirectory
 // (HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers), mapped into the machine's drives.

@@ -1,6 +1,7 @@
 // The simulated PC's print spooler: queues, jobs in the spool folder, change notifications,
 // connections to other PCs' queues, and the printing programs.
 #include "platform/FileSystem.h"
+#include "platform/NetConnections.h"
 #include "platform/Registry.h"
 #include "platform/Spooler.h"
 #include "platform/sim/core/ProcessPc.h"
@@ -15,10 +16,11 @@ namespace platform::sim {
 
 namespace {
 
-// Uses the registry (the spool folder's setting) and the shell's drives.
+// Uses the registry (the spool folder's setting), the shell's drives and the network
+// connections (other PCs' shares).
 void buildSpooler(SimulatedPc& pc) {
-    pc.provide<Spooler>(
-        spooler::makeSimSpooler(pc.machine(), pc.get<Registry>(), pc.get<FileSystem>()));
+    pc.provide<Spooler>(spooler::makeSimSpooler(pc.machine(), pc.get<Registry>(),
+                                                pc.get<FileSystem>(), pc.get<NetConnections>()));
 }
 
 }  // namespace
