@@ -15,6 +15,10 @@
 // platform accessors come from on Windows). Nothing here names a Windows type.
 namespace platform::win32 {
 
+// ERROR_CALL_NOT_IMPLEMENTED: what a call answers that failed without saying why (Wine's stubs
+// of EnumJobs and FindFirstPrinterChangeNotification do so).
+constexpr Error kCallNotImplemented = 120;
+
 // The calling thread's last error (GetLastError), the one place a failed call's reason is read.
 Error lastError();
 // An error kept in the calling thread's last error (SetLastError), for callers that read it.

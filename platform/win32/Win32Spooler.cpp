@@ -25,10 +25,14 @@ Error growingCall(Bytes& buffer, Call call) {
     buffer.assign(1024, 0);
     for (int attempt = 0; attempt < 8; ++attempt) {
         DWORD needed = 0;
+        setLastError(kSuccess);
         if (call(buffer.data(), static_cast<DWORD>(buffer.size()), &needed)) {
             return kSuccess;
         }
         const Error error = lastError();
+        if (error == kSuccess) {
+            return kCallNotImplemented;
+        }
         if (error != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
             return error;
         }
@@ -319,12 +323,12 @@ public:
         if (options != nullptr) {
             nativeOptions = std::make_unique<NativeNotifyOptions>(*options);
         }
+        setLastError(kSuccess);
         const HANDLE handle = FindFirstPrinterChangeNotification(
             printer_.get(), filter, 0, nativeOptions ? nativeOptions->get() : nullptr);
         if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
             const Error error = lastError();
-            // Wine's spooler has no change notifications and sets no error.
-            return error != kSuccess ? error : static_cast<Error>(ERROR_CALL_NOT_IMPLEMENTED);
+            return error != kSuccess ? error : kCallNotImplemented;
         }
         notification = std::make_unique<Win32ChangeNotification>(UniqueNotification(handle));
         return kSuccess;

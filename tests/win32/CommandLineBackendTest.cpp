@@ -3,63 +3,60 @@
 // (windows.h first: shellapi.h needs its types.)
 #include <shellapi.h>
 
-#include <QtTest>
+#include <gtest/gtest.h>
 
-#include "CommandLineCases.h"
-#include "TestMain.h"
 #include "platform/Processes.h"
 
 namespace {
 
-QStringList toQt(const std::vector<std::wstring>& parts) {
-    QStringList list;
-    for (const std::wstring& part : parts) {
-        list.append(QString::fromStdWString(part));
-    }
-    return list;
+std::vector<std::wstring> systemSplit(const std::wstring& line) {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(line.c_str(), &count);
+    std::vector<std::wstring> parts(arguments, arguments + (arguments != nullptr ? count : 0));
+    LocalFree(arguments);
+    return parts;
 }
 
-QStringList systemSplit(const QString& line) {
-    int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(reinterpret_cast<const wchar_t*>(line.utf16()), &count);
-    QStringList list;
-    for (int i = 0; i < count; ++i) {
-        list.append(QString::fromWCharArray(arguments[i]));
-    }
-    LocalFree(arguments);
-    return list;
-}
+// Lines where the splitting rules differ from the naive reading (the empty line is left out:
+// for it the system answers the program's own path).
+const wchar_t* const kLines[] = {
+    LR"(prog a  	 b )",
+    LR"("C:\Program Files\x.exe" a)",
+    LR"(prog\"x y)",
+    LR"("prog name"x y)",
+    LR"(prog "a b" c)",
+    LR"(prog a"b c"d)",
+    LR"(prog "a\"b")",
+    LR"(prog a\\b c\)",
+    LR"(prog a\\\\"b c")",
+    LR"(prog a\\\"b)",
+    LR"(prog "" x)",
+    LR"(prog "a b""c d")",
+    LR"(prog """a")",
+    LR"(prog "a b)",
+};
 
 }  // namespace
 
-class CommandLineBackendTest : public QObject {
-    Q_OBJECT
+class CommandLineBackendTest : public ::testing::TestWithParam<const wchar_t*> {};
 
-private slots:
-    void splitsAsTheSystemDoes_data() { addSplitRows(); }
-    void splitsAsTheSystemDoes() {
-        QFETCH(QString, line);
-        QFETCH(QStringList, expected);
-        if (line.isEmpty()) {
-            QSKIP("CommandLineToArgvW answers the program's own path for an empty line");
-        }
-        QCOMPARE(systemSplit(line), expected);
-        QCOMPARE(toQt(platform::splitCommandLine(line.toStdWString())), systemSplit(line));
-    }
-
-    void quotedArgumentsReadBackBySystem_data() { addRoundTripRows(); }
-    void quotedArgumentsReadBackBySystem() {
-        QFETCH(QStringList, arguments);
-        std::wstring line = L"prog";
-        for (const QString& argument : arguments) {
-            line += L" " + platform::quoteArgument(argument.toStdWString());
-        }
-        QCOMPARE(systemSplit(QString::fromStdWString(line)), QStringList{"prog"} + arguments);
-    }
-};
-
-namespace {
-const bool registered = registerTest<CommandLineBackendTest>("CommandLineBackendTest");
+TEST_P(CommandLineBackendTest, SplitsAsTheSystemDoes) {
+    const std::wstring line = GetParam();
+    EXPECT_EQ(platform::splitCommandLine(line), systemSplit(line));
 }
 
-#include "CommandLineBackendTest.moc"
+// What quoteArgument makes of awkward arguments, the system reads back unchanged.
+TEST(CommandLineBackendTest, QuotedArgumentsReadBackBySystem) {
+    const std::vector<std::wstring> arguments = {
+        L"a b", L"tab\there", L"", LR"(a"b)", LR"(")", LR"("")", LR"(say "hi")", LR"(C:\dir\)",
+        LR"(C:\dir with space\)", LR"(a\\"b)", L"\\"};
+    std::wstring line = L"prog";
+    for (const std::wstring& argument : arguments) {
+        line += L" " + platform::quoteArgument(argument);
+    }
+    std::vector<std::wstring> expected{L"prog"};
+    expected.insert(expected.end(), arguments.begin(), arguments.end());
+    EXPECT_EQ(systemSplit(line), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, CommandLineBackendTest, ::testing::ValuesIn(kLines));

@@ -1,51 +1,40 @@
-#include <QtTest>
+#include <gtest/gtest.h>
 
-#include "TestMain.h"
+#include "TestSupport.h"
 #include "platform/Processes.h"
+
+namespace {
+
+struct KestruneCase {
+    const char* name;
+    const wchar_t* arguments;
+    std::uint32_t exitCode;
+};
+
+}  // namespace
 
 // Kestrune.exe as Corvanta starts it: from beside this program, one mode argument, the answer
 // in its exit code.
-class KestruneTest : public QObject {
-    Q_OBJECT
+class KestruneTest : public ::testing::TestWithParam<KestruneCase> {};
 
-    static std::wstring program() {
-        const QString folder = QFileInfo(QString::fromStdWString(
-                                             platform::processes().currentProgramPath()))
-                                   .absolutePath();
-        return QDir::toNativeSeparators(folder + QStringLiteral("/Kestrune.exe")).toStdWString();
+TEST_P(KestruneTest, ExitCode) {
+    platform::StartRequest request;
+    request.commandLine = platform::quoteArgument(testsupport::programFolder() + L"Kestrune.exe") +
+                          GetParam().arguments;
+    request.show = platform::ShowMode::Hidden;
+    request.captureOutput = true;
+    std::unique_ptr<platform::Process> process;
+    ASSERT_EQ(platform::processes().start(request, process), platform::win32::kSuccess);
+    char buffer[512];
+    while (process->readOutput(buffer, sizeof buffer) > 0) {
     }
-
-private slots:
-    void exitCodes_data() {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<uint>("exitCode");
-        QTest::newRow("no mode") << "" << 87u;
-        QTest::newRow("not a number") << "x" << 87u;
-        QTest::newRow("out of range") << "99999999999" << 87u;
-        QTest::newRow("mode not in this build") << "1" << 120u;
-    }
-    void exitCodes() {
-        QFETCH(QString, arguments);
-        QFETCH(uint, exitCode);
-        platform::StartRequest request;
-        request.commandLine = platform::quoteArgument(program());
-        if (!arguments.isEmpty()) {
-            request.commandLine += L" " + arguments.toStdWString();
-        }
-        request.show = platform::ShowMode::Hidden;
-        request.captureOutput = true;
-        std::unique_ptr<platform::Process> process;
-        QCOMPARE(platform::processes().start(request, process), platform::win32::kSuccess);
-        char buffer[512];
-        while (process->readOutput(buffer, sizeof buffer) > 0) {
-        }
-        QVERIFY(process->wait(30000));
-        QCOMPARE(process->exitCode(), exitCode);
-    }
-};
-
-namespace {
-const bool registered = registerTest<KestruneTest>("KestruneTest");
+    ASSERT_TRUE(process->wait(30000));
+    EXPECT_EQ(process->exitCode(), GetParam().exitCode);
 }
 
-#include "KestruneTest.moc"
+INSTANTIATE_TEST_SUITE_P(
+    Modes, KestruneTest,
+    ::testing::Values(KestruneCase{"NoMode", L"", 87}, KestruneCase{"NotANumber", L" x", 87},
+                      KestruneCase{"OutOfRange", L" 99999999999", 87},
+                      KestruneCase{"ModeNotInThisBuild", L" 1", 120}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -1,95 +1,86 @@
-#include <QtTest>
+#include <gtest/gtest.h>
 
-#include "TestMain.h"
+#include <filesystem>
+
+#include "TestSupport.h"
 #include "platform/FileSystem.h"
 #include "platform/MachineFacts.h"
 #include "platform/SystemInfo.h"
 
 using platform::KnownFolder;
-
-Q_DECLARE_METATYPE(platform::KnownFolder)
+using testsupport::environment;
+using testsupport::lower;
 
 // System information, paths and the machine fingerprint's facts from the running Windows.
-class SystemBackendTest : public QObject {
-    Q_OBJECT
-
-private slots:
-    void versionIsWindowsSevenOrLater() {
-        const platform::WindowsVersion version = platform::systemInfo().version();
-        QVERIFY2(version.isAtLeast(6, 1), qPrintable(QStringLiteral("%1.%2 build %3")
-                                                         .arg(version.major)
-                                                         .arg(version.minor)
-                                                         .arg(version.build)));
-        QVERIFY(version.build > 0);
-    }
-
-    // A 32-bit program under WOW64 runs on a 64-bit processor.
-    void architectureMatchesWow64() {
-        if (platform::systemInfo().isWow64()) {
-            QCOMPARE(platform::systemInfo().nativeArchitecture(),
-                     platform::ProcessorArchitecture::Amd64);
-        } else {
-            QCOMPARE(platform::systemInfo().nativeArchitecture(),
-                     platform::ProcessorArchitecture::X86);
-        }
-    }
-
-    void namesAreTheSystemsOwn() {
-        QCOMPARE(QString::fromStdWString(platform::systemInfo().computerName()),
-                 qEnvironmentVariable("COMPUTERNAME"));
-        QCOMPARE(QString::fromStdWString(platform::systemInfo().userName()).toLower(),
-                 qEnvironmentVariable("USERNAME").toLower());
-    }
-
-    void tempFolderEndsInBackslashAndExists() {
-        const QString temp = QString::fromStdWString(platform::systemInfo().tempFolder());
-        QVERIFY2(temp.endsWith(QLatin1Char('\\')), qPrintable(temp));
-        QVERIFY(QFileInfo(temp).isDir());
-    }
-
-    void knownFoldersExist_data() {
-        QTest::addColumn<KnownFolder>("folder");
-        QTest::addColumn<QString>("variable");  // the environment's name for it, when it has one
-        QTest::newRow("Windows") << KnownFolder::Windows << "SystemRoot";
-        QTest::newRow("System") << KnownFolder::System << "";
-        QTest::newRow("Fonts") << KnownFolder::Fonts << "";
-        QTest::newRow("ProgramFiles") << KnownFolder::ProgramFiles << "ProgramFiles";
-        QTest::newRow("ProgramData") << KnownFolder::ProgramData << "ProgramData";
-        QTest::newRow("RoamingAppData") << KnownFolder::RoamingAppData << "APPDATA";
-        QTest::newRow("LocalAppData") << KnownFolder::LocalAppData << "LOCALAPPDATA";
-        QTest::newRow("Documents") << KnownFolder::Documents << "";
-        QTest::newRow("Desktop") << KnownFolder::Desktop << "";
-    }
-    void knownFoldersExist() {
-        QFETCH(KnownFolder, folder);
-        QFETCH(QString, variable);
-        const QString path = QString::fromStdWString(platform::systemInfo().knownFolder(folder));
-        QVERIFY(!path.isEmpty());
-        QVERIFY2(QFileInfo(path).isDir(), qPrintable(path));
-        if (!variable.isEmpty()) {
-            QCOMPARE(path.toLower(), qEnvironmentVariable(qPrintable(variable)).toLower());
-        }
-    }
-
-    void pathsAreTheirOwnHostPaths() {
-        const std::wstring path = L"C:\\Windows\\System32";
-        QCOMPARE(platform::fileSystem().hostPath(path), path);
-        QCOMPARE(platform::fileSystem().windowsPath(path), path);
-    }
-
-    void fingerprintFacts() {
-        const std::array<std::uint32_t, 4> leaf0 = platform::processorIdentificationLeaf0();
-        QVERIFY(leaf0[0] > 0);  // the highest leaf the processor has
-        QVERIFY(platform::systemVolumeSerial() != 0);
-        for (const std::vector<std::uint8_t>& address : platform::adapterAddresses()) {
-            QVERIFY(!address.empty());
-            QVERIFY(address.size() <= 8);
-        }
-    }
-};
-
-namespace {
-const bool registered = registerTest<SystemBackendTest>("SystemBackendTest");
+TEST(SystemBackendTest, VersionIsWindowsSevenOrLater) {
+    const platform::WindowsVersion version = platform::systemInfo().version();
+    EXPECT_TRUE(version.isAtLeast(6, 1)) << version.major << "." << version.minor;
+    EXPECT_GT(version.build, 0u);
 }
 
-#include "SystemBackendTest.moc"
+// A 32-bit program under WOW64 runs on a 64-bit processor; a 64-bit one never is under WOW64.
+TEST(SystemBackendTest, ArchitectureMatchesWow64) {
+    const bool wow64 = platform::systemInfo().isWow64();
+    const platform::ProcessorArchitecture native = platform::systemInfo().nativeArchitecture();
+    if (sizeof(void*) == 8) {
+        EXPECT_FALSE(wow64);
+        EXPECT_EQ(native, platform::ProcessorArchitecture::Amd64);
+    } else {
+        EXPECT_EQ(native, wow64 ? platform::ProcessorArchitecture::Amd64
+                                : platform::ProcessorArchitecture::X86);
+    }
+}
+
+TEST(SystemBackendTest, NamesAreTheSystemsOwn) {
+    EXPECT_EQ(platform::systemInfo().computerName(), environment(L"COMPUTERNAME"));
+    EXPECT_EQ(lower(platform::systemInfo().userName()), lower(environment(L"USERNAME")));
+}
+
+TEST(SystemBackendTest, TempFolderEndsInBackslashAndExists) {
+    const std::wstring temp = platform::systemInfo().tempFolder();
+    ASSERT_FALSE(temp.empty());
+    EXPECT_EQ(temp.back(), L'\\');
+    EXPECT_TRUE(std::filesystem::is_directory(temp));
+}
+
+struct FolderCase {
+    KnownFolder folder;
+    const wchar_t* variable;  // the environment's name for it, when it has one
+};
+
+class KnownFolderTest : public ::testing::TestWithParam<FolderCase> {};
+
+TEST_P(KnownFolderTest, Exists) {
+    const std::wstring path = platform::systemInfo().knownFolder(GetParam().folder);
+    ASSERT_FALSE(path.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    if (GetParam().variable != nullptr) {
+        EXPECT_EQ(lower(path), lower(environment(GetParam().variable)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SystemBackendTest, KnownFolderTest,
+                         ::testing::Values(FolderCase{KnownFolder::Windows, L"SystemRoot"},
+                                           FolderCase{KnownFolder::System, nullptr},
+                                           FolderCase{KnownFolder::Fonts, nullptr},
+                                           FolderCase{KnownFolder::ProgramFiles, L"ProgramFiles"},
+                                           FolderCase{KnownFolder::ProgramData, L"ProgramData"},
+                                           FolderCase{KnownFolder::RoamingAppData, L"APPDATA"},
+                                           FolderCase{KnownFolder::LocalAppData, L"LOCALAPPDATA"},
+                                           FolderCase{KnownFolder::Documents, nullptr},
+                                           FolderCase{KnownFolder::Desktop, nullptr}));
+
+TEST(SystemBackendTest, PathsAreTheirOwnHostPaths) {
+    const std::wstring path = L"C:\\Windows\\System32";
+    EXPECT_EQ(platform::fileSystem().hostPath(path), path);
+    EXPECT_EQ(platform::fileSystem().windowsPath(path), path);
+}
+
+TEST(SystemBackendTest, FingerprintFacts) {
+    EXPECT_GT(platform::processorIdentificationLeaf0()[0], 0u);  // the highest leaf
+    EXPECT_NE(platform::systemVolumeSerial(), 0u);
+    for (const std::vector<std::uint8_t>& address : platform::adapterAddresses()) {
+        EXPECT_FALSE(address.empty());
+        EXPECT_LE(address.size(), 8u);
+    }
+}

@@ -29,9 +29,9 @@ bool ensureDriver() {
 
 }  // namespace
 
-TestPrinter::TestPrinter(const QString& name) : name_(name) {
+TestPrinter::TestPrinter(std::wstring name) : name_(std::move(name)) {
     ensureDriver();
-    std::wstring printerName = name.toStdWString();
+    std::wstring printerName = name_;
     PRINTER_INFO_2W info{};
     info.pPrinterName = &printerName[0];
     info.pPortName = const_cast<wchar_t*>(kPort);
@@ -41,7 +41,7 @@ TestPrinter::TestPrinter(const QString& name) : name_(name) {
     info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
     const HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
     if (printer == nullptr) {
-        error_ = QStringLiteral("AddPrinterW failed with %1").arg(GetLastError());
+        error_ = "AddPrinterW failed with " + std::to_string(GetLastError());
         return;
     }
     ClosePrinter(printer);
@@ -52,7 +52,7 @@ TestPrinter::~TestPrinter() {
     if (!added_) {
         return;
     }
-    std::wstring printerName = name_.toStdWString();
+    std::wstring printerName = name_;
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE printer = nullptr;
     if (OpenPrinterW(&printerName[0], &printer, &defaults)) {

@@ -1,76 +1,81 @@
-#include <QtTest>
+#include <gtest/gtest.h>
 
-#include "TestMain.h"
 #include "platform/Wmi.h"
+#include "platform/win32/Backend.h"
 
 // WMI through COM on the running system: the steps of connecting, a query and its values.
-class WmiBackendTest : public QObject {
-    Q_OBJECT
-
+class WmiBackendTest : public ::testing::Test {
+protected:
     std::unique_ptr<platform::WmiService> service_;
 
-private slots:
-    void initTestCase() {
-        // The test main's thread already has COM for the widgets (S_FALSE then).
-        QVERIFY(!platform::failed(platform::wmi().initializeCom()));
+    void SetUp() override {
+        ASSERT_FALSE(platform::failed(platform::wmi().initializeCom()));
         int stage = -1;
-        QCOMPARE(platform::wmi().connect(L"ROOT\\CIMV2", service_, stage), platform::kSOk);
-        QVERIFY(service_);
-        QCOMPARE(service_->setProxyBlanket(), platform::kSOk);
+        ASSERT_EQ(platform::wmi().connect(L"ROOT\\CIMV2", service_, stage), platform::kSOk);
+        ASSERT_TRUE(service_);
+        ASSERT_EQ(service_->setProxyBlanket(), platform::kSOk);
     }
-    void cleanupTestCase() {
+    void TearDown() override {
         service_.reset();
         platform::wmi().uninitializeCom();
     }
 
-    void operatingSystemHasACaption() {
+    std::unique_ptr<platform::WmiObject> first(const wchar_t* query) {
         std::unique_ptr<platform::WmiEnumerator> result;
-        QCOMPARE(service_->execQuery(L"SELECT Caption FROM Win32_OperatingSystem", result),
-                 platform::kSOk);
+        EXPECT_EQ(service_->execQuery(query, result), platform::kSOk);
         std::unique_ptr<platform::WmiObject> object;
-        QCOMPARE(result->next(object), platform::kSOk);
-        platform::WmiValue caption;
-        QCOMPARE(object->get(L"Caption", caption), platform::kSOk);
-        QCOMPARE(caption.type, platform::WmiValue::Type::String);
-        QVERIFY(!caption.text.empty());
-        QCOMPARE(result->next(object), platform::kSFalse);
-        QVERIFY(!object);
-    }
-
-    void missingPropertyIsNotFound() {
-        std::unique_ptr<platform::WmiEnumerator> result;
-        QCOMPARE(service_->execQuery(L"SELECT * FROM Win32_OperatingSystem", result),
-                 platform::kSOk);
-        std::unique_ptr<platform::WmiObject> object;
-        QCOMPARE(result->next(object), platform::kSOk);
-        platform::WmiValue value;
-        QCOMPARE(object->get(L"NoSuchProperty", value), platform::kWbemENotFound);
-    }
-
-    void unknownClassFails() {
-        std::unique_ptr<platform::WmiEnumerator> result;
-        platform::HResult status =
-            service_->execQuery(L"SELECT * FROM Corvanta_NoSuchClass", result);
-        // The failure may come with the query or with the first object (forward-only).
-        if (!platform::failed(status)) {
-            std::unique_ptr<platform::WmiObject> object;
-            status = result->next(object);
+        if (result) {
+            EXPECT_EQ(result->next(object), platform::kSOk);
         }
-        QVERIFY(platform::failed(status));
-    }
-
-    void badNamespaceFailsAtConnect() {
-        std::unique_ptr<platform::WmiService> service;
-        int stage = -1;
-        QVERIFY(platform::failed(
-            platform::wmi().connect(L"ROOT\\CorvantaNoSuchNamespace", service, stage)));
-        QCOMPARE(stage, 1);
-        QVERIFY(!service);
+        return object;
     }
 };
 
-namespace {
-const bool registered = registerTest<WmiBackendTest>("WmiBackendTest");
+TEST_F(WmiBackendTest, OperatingSystemHasOneObjectWithACaption) {
+    std::unique_ptr<platform::WmiEnumerator> result;
+    ASSERT_EQ(service_->execQuery(L"SELECT Caption FROM Win32_OperatingSystem", result),
+              platform::kSOk);
+    std::unique_ptr<platform::WmiObject> object;
+    ASSERT_EQ(result->next(object), platform::kSOk);
+    platform::WmiValue caption;
+    EXPECT_EQ(object->get(L"Caption", caption), platform::kSOk);
+    EXPECT_EQ(caption.type, platform::WmiValue::Type::String);
+    EXPECT_FALSE(caption.text.empty());
+    EXPECT_EQ(result->next(object), platform::kSFalse);
+    EXPECT_FALSE(object);
 }
 
-#include "WmiBackendTest.moc"
+TEST_F(WmiBackendTest, NumbersAndMissingProperties) {
+    const std::unique_ptr<platform::WmiObject> processor =
+        first(L"SELECT * FROM Win32_Processor");
+    ASSERT_TRUE(processor);
+    platform::WmiValue cores;
+    EXPECT_EQ(processor->get(L"NumberOfCores", cores), platform::kSOk);
+    EXPECT_EQ(cores.type, platform::WmiValue::Type::Int32);
+    EXPECT_GT(cores.number, 0);
+    platform::WmiValue missing;
+    EXPECT_EQ(processor->get(L"NoSuchProperty", missing), platform::kWbemENotFound);
+}
+
+TEST_F(WmiBackendTest, UnknownClassFails) {
+    std::unique_ptr<platform::WmiEnumerator> result;
+    platform::HResult status = service_->execQuery(L"SELECT * FROM Corvanta_NoSuchClass", result);
+    // A forward-only query may report the failure with its first object.
+    if (!platform::failed(status)) {
+        std::unique_ptr<platform::WmiObject> object;
+        status = result->next(object);
+        if (status == platform::kSFalse && platform::win32::runningUnderWine()) {
+            GTEST_SKIP() << "Wine answers a query of an unknown class with no objects";
+        }
+    }
+    EXPECT_TRUE(platform::failed(status));
+}
+
+TEST_F(WmiBackendTest, UnknownNamespaceFailsAtConnect) {
+    std::unique_ptr<platform::WmiService> service;
+    int stage = -1;
+    EXPECT_TRUE(platform::failed(
+        platform::wmi().connect(L"ROOT\\CorvantaNoSuchNamespace", service, stage)));
+    EXPECT_EQ(stage, 1);
+    EXPECT_FALSE(service);
+}
