@@ -169,3 +169,8 @@ wineserver -w 2>/dev/null || true
 step "running the tests under Wine"
 cd "$test_build"
 ctest --output-on-failure --timeout 300 "$@"
+# What was skipped and why (Wine lacks some calls): the tests print it, ctest keeps it here.
+if grep -q ': Skipped$' Testing/Temporary/LastTest.log 2>/dev/null; then
+  echo "Skipped:"
+  grep -A1 ': Skipped$' Testing/Temporary/LastTest.log | grep -vE ': Skipped$|^--$' | sed 's/^/  /'
+fi

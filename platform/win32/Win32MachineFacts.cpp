@@ -1,8 +1,10 @@
 // The machine fingerprint's facts: CPUID, the system volume's serial number and the adapters'
 // hardware addresses (GetAdaptersInfo, in the system's order).
+// winsock2.h before windows.h, and both before iphlpapi.h, which needs their types.
 #include <winsock2.h>
-// (winsock2.h before windows.h, as iphlpapi.h needs.)
+
 #include <windows.h>
+
 #include <iphlpapi.h>
 
 #include <cpuid.h>

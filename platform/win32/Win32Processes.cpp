@@ -5,8 +5,6 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
-#include <mutex>
-
 #include "Backend.h"
 #include "Handles.h"
 
@@ -136,8 +134,7 @@ Error enableShutdownPrivilege() {
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege",
-                               &privileges.Privileges[0].Luid)) {
+    if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
         return lastError();
     }
     // AdjustTokenPrivileges succeeds without assigning; ERROR_NOT_ALL_ASSIGNED says so.
@@ -195,8 +192,8 @@ public:
     }
 
     Error shellExecute(const std::wstring& verb, const std::wstring& file,
-                       const std::wstring& parameters, const std::wstring& directory,
-                       ShowMode show, std::unique_ptr<Process>* process) override {
+                       const std::wstring& parameters, const std::wstring& directory, ShowMode show,
+                       std::unique_ptr<Process>* process) override {
         SHELLEXECUTEINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
@@ -260,8 +257,7 @@ public:
         SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
         PSID administrators = nullptr;
         if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                      DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                      &administrators)) {
+                                      DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators)) {
             return false;
         }
         const UniqueSid owned(administrators);

@@ -34,15 +34,13 @@ constexpr std::uint32_t kViewFlags = kKeyWow64_32Key | kKeyWow64_64Key;
 // The longest subkey or value name the key holds (RegQueryInfoKeyW), in characters.
 Error longestNames(HKEY key, DWORD& subkeyLength, DWORD& valueLength) {
     return fromStatus(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &subkeyLength,
-                                       nullptr, nullptr, &valueLength, nullptr, nullptr,
-                                       nullptr));
+                                       nullptr, nullptr, &valueLength, nullptr, nullptr, nullptr));
 }
 
 // One name by index through RegEnumKeyExW or RegEnumValueW, growing the buffer while the name
 // does not fit (a name may have been added since its length was asked).
 template <class EnumOne>
-Error enumerateNames(std::size_t initialLength, EnumOne enumOne,
-                     std::vector<std::wstring>& names) {
+Error enumerateNames(std::size_t initialLength, EnumOne enumOne, std::vector<std::wstring>& names) {
     names.clear();
     std::wstring buffer(initialLength + 1, L'\0');
     for (DWORD index = 0;;) {
@@ -71,8 +69,8 @@ public:
                      std::uint32_t* size) override {
         DWORD valueType = 0;
         DWORD valueSize = size != nullptr ? *size : 0;
-        const LSTATUS status = RegQueryValueExW(key_.get(), name.c_str(), nullptr, &valueType,
-                                                data, size != nullptr ? &valueSize : nullptr);
+        const LSTATUS status = RegQueryValueExW(key_.get(), name.c_str(), nullptr, &valueType, data,
+                                                size != nullptr ? &valueSize : nullptr);
         if (type != nullptr) {
             *type = valueType;
         }
@@ -99,8 +97,8 @@ public:
         return enumerateNames(
             subkeyLength,
             [this](DWORD index, wchar_t* buffer, DWORD* length) {
-                return RegEnumKeyExW(key_.get(), index, buffer, length, nullptr, nullptr,
-                                     nullptr, nullptr);
+                return RegEnumKeyExW(key_.get(), index, buffer, length, nullptr, nullptr, nullptr,
+                                     nullptr);
             },
             names);
     }
@@ -113,8 +111,8 @@ public:
         return enumerateNames(
             valueLength,
             [this](DWORD index, wchar_t* buffer, DWORD* length) {
-                return RegEnumValueW(key_.get(), index, buffer, length, nullptr, nullptr,
-                                     nullptr, nullptr);
+                return RegEnumValueW(key_.get(), index, buffer, length, nullptr, nullptr, nullptr,
+                                     nullptr);
             },
             names);
     }
@@ -135,9 +133,9 @@ public:
     Error createKey(RegistryRoot root, const std::wstring& path, std::uint32_t access,
                     std::unique_ptr<RegistryKey>& key) override {
         HKEY created = nullptr;
-        const LSTATUS status = RegCreateKeyExW(rootKey(root), path.c_str(), 0, nullptr,
-                                               REG_OPTION_NON_VOLATILE, access, nullptr,
-                                               &created, nullptr);
+        const LSTATUS status =
+            RegCreateKeyExW(rootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            access, nullptr, &created, nullptr);
         return adopt(status, created, key);
     }
 

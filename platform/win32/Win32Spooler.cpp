@@ -222,9 +222,9 @@ public:
         if (options != nullptr) {
             nativeOptions = std::make_unique<NativeNotifyOptions>(*options);
         }
-        if (!FindNextPrinterChangeNotification(
-                handle_.get(), &changed, nativeOptions ? nativeOptions->get() : nullptr,
-                reinterpret_cast<void**>(&native))) {
+        if (!FindNextPrinterChangeNotification(handle_.get(), &changed,
+                                               nativeOptions ? nativeOptions->get() : nullptr,
+                                               reinterpret_cast<void**>(&native))) {
             return lastError();
         }
         const NotifyInfoBlock owned(native);
@@ -301,11 +301,10 @@ public:
         jobs.clear();
         Bytes buffer;
         DWORD returned = 0;
-        const Error error =
-            growingCall(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
-                return EnumJobsW(printer_.get(), firstJob, count, 1, data, size, needed,
-                                 &returned) != FALSE;
-            });
+        const Error error = growingCall(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+            return EnumJobsW(printer_.get(), firstJob, count, 1, data, size, needed, &returned) !=
+                   FALSE;
+        });
         if (error != kSuccess) {
             return error;
         }
@@ -464,8 +463,7 @@ public:
     }
 
     Error addPrinterConnection(const std::wstring& path) override {
-        return AddPrinterConnectionW(const_cast<wchar_t*>(path.c_str())) ? kSuccess
-                                                                          : lastError();
+        return AddPrinterConnectionW(const_cast<wchar_t*>(path.c_str())) ? kSuccess : lastError();
     }
 
     Error deletePrinterConnection(const std::wstring& name) override {

@@ -47,10 +47,10 @@ WmiValue valueOf(const VARIANT& variant) {
         case VT_EMPTY:
             return {};
         case VT_BSTR:
-            return WmiValue::string(variant.bstrVal != nullptr
-                                        ? std::wstring(variant.bstrVal,
-                                                       SysStringLen(variant.bstrVal))
-                                        : std::wstring());
+            return WmiValue::string(
+                variant.bstrVal != nullptr
+                    ? std::wstring(variant.bstrVal, SysStringLen(variant.bstrVal))
+                    : std::wstring());
         case VT_I4:
             return WmiValue::int32(variant.lVal);
         default:
@@ -115,10 +115,9 @@ public:
         const Bstr language(L"WQL");
         const Bstr query(wql);
         ComPtr<IEnumWbemClassObject> enumerator;
-        const HRESULT status =
-            services_->ExecQuery(language.get(), query.get(),
-                                 WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
-                                 enumerator.put());
+        const HRESULT status = services_->ExecQuery(
+            language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
+            nullptr, enumerator.put());
         if (FAILED(status)) {
             return status;
         }

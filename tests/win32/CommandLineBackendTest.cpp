@@ -20,20 +20,13 @@ std::vector<std::wstring> systemSplit(const std::wstring& line) {
 // Lines where the splitting rules differ from the naive reading (the empty line is left out:
 // for it the system answers the program's own path).
 const wchar_t* const kLines[] = {
-    LR"(prog a  	 b )",
-    LR"("C:\Program Files\x.exe" a)",
-    LR"(prog\"x y)",
-    LR"("prog name"x y)",
-    LR"(prog "a b" c)",
-    LR"(prog a"b c"d)",
-    LR"(prog "a\"b")",
-    LR"(prog a\\b c\)",
-    LR"(prog a\\\\"b c")",
-    LR"(prog a\\\"b)",
-    LR"(prog "" x)",
-    LR"(prog "a b""c d")",
-    LR"(prog """a")",
-    LR"(prog "a b)",
+    LR"(prog a  	 b )", LR"("C:\Program Files\x.exe" a)",
+    LR"(prog\"x y)",           LR"("prog name"x y)",
+    LR"(prog "a b" c)",        LR"(prog a"b c"d)",
+    LR"(prog "a\"b")",         LR"(prog a\\b c\)",
+    LR"(prog a\\\\"b c")",     LR"(prog a\\\"b)",
+    LR"(prog "" x)",           LR"(prog "a b""c d")",
+    LR"(prog """a")",          LR"(prog "a b)",
 };
 
 }  // namespace
@@ -48,8 +41,10 @@ TEST_P(CommandLineBackendTest, SplitsAsTheSystemDoes) {
 // What quoteArgument makes of awkward arguments, the system reads back unchanged.
 TEST(CommandLineBackendTest, QuotedArgumentsReadBackBySystem) {
     const std::vector<std::wstring> arguments = {
-        L"a b", L"tab\there", L"", LR"(a"b)", LR"(")", LR"("")", LR"(say "hi")", LR"(C:\dir\)",
-        LR"(C:\dir with space\)", LR"(a\\"b)", L"\\"};
+        L"a b",         L"tab\there",  L"",
+        LR"(a"b)",      LR"(")",       LR"("")",
+        LR"(say "hi")", LR"(C:\dir\)", LR"(C:\dir with space\)",
+        LR"(a\\"b)",    L"\\"};
     std::wstring line = L"prog";
     for (const std::wstring& argument : arguments) {
         line += L" " + platform::quoteArgument(argument);

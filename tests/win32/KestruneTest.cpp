@@ -32,9 +32,9 @@ TEST_P(KestruneTest, ExitCode) {
     EXPECT_EQ(process->exitCode(), GetParam().exitCode);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, KestruneTest,
-    ::testing::Values(KestruneCase{"NoMode", L"", 87}, KestruneCase{"NotANumber", L" x", 87},
-                      KestruneCase{"OutOfRange", L" 99999999999", 87},
-                      KestruneCase{"ModeNotInThisBuild", L" 1", 120}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Modes, KestruneTest,
+                         ::testing::Values(KestruneCase{"NoMode", L"", 87},
+                                           KestruneCase{"NotANumber", L" x", 87},
+                                           KestruneCase{"OutOfRange", L" 99999999999", 87},
+                                           KestruneCase{"ModeNotInThisBuild", L" 1", 120}),
+                         [](const auto& info) { return std::string(info.param.name); });

@@ -21,9 +21,9 @@ protected:
 
     std::unique_ptr<platform::RegistryKey> created(const std::wstring& path) {
         std::unique_ptr<platform::RegistryKey> key;
-        EXPECT_EQ(registry_.createKey(RegistryRoot::CurrentUser, path, platform::kKeyAllAccess,
-                                      key),
-                  win32::kSuccess);
+        EXPECT_EQ(
+            registry_.createKey(RegistryRoot::CurrentUser, path, platform::kKeyAllAccess, key),
+            win32::kSuccess);
         return key;
     }
 };
@@ -82,9 +82,9 @@ TEST_F(RegistryBackendTest, NamesKeepTheirCaseAndLength) {
 
 TEST_F(RegistryBackendTest, MissingKeysAndKeysWithChildren) {
     std::unique_ptr<platform::RegistryKey> key;
-    EXPECT_EQ(registry_.openKey(RegistryRoot::CurrentUser, base_ + L"\\Nothing",
-                                platform::kKeyRead, key),
-              win32::kFileNotFound);
+    EXPECT_EQ(
+        registry_.openKey(RegistryRoot::CurrentUser, base_ + L"\\Nothing", platform::kKeyRead, key),
+        win32::kFileNotFound);
     EXPECT_FALSE(key);
     ASSERT_TRUE(created(base_ + L"\\Parent\\Child"));
     // A key with subkeys cannot be deleted alone; the tree can.
@@ -92,9 +92,9 @@ TEST_F(RegistryBackendTest, MissingKeysAndKeysWithChildren) {
               win32::kAccessDenied);
     EXPECT_EQ(registry_.deleteTree(RegistryRoot::CurrentUser, base_ + L"\\Parent"),
               win32::kSuccess);
-    EXPECT_EQ(registry_.openKey(RegistryRoot::CurrentUser, base_ + L"\\Parent",
-                                platform::kKeyRead, key),
-              win32::kFileNotFound);
+    EXPECT_EQ(
+        registry_.openKey(RegistryRoot::CurrentUser, base_ + L"\\Parent", platform::kKeyRead, key),
+        win32::kFileNotFound);
     // An empty path would name the root itself.
     EXPECT_EQ(registry_.deleteTree(RegistryRoot::CurrentUser, L""), win32::kInvalidParameter);
 }

@@ -46,8 +46,7 @@ TEST_F(WmiBackendTest, OperatingSystemHasOneObjectWithACaption) {
 }
 
 TEST_F(WmiBackendTest, NumbersAndMissingProperties) {
-    const std::unique_ptr<platform::WmiObject> processor =
-        first(L"SELECT * FROM Win32_Processor");
+    const std::unique_ptr<platform::WmiObject> processor = first(L"SELECT * FROM Win32_Processor");
     ASSERT_TRUE(processor);
     platform::WmiValue cores;
     EXPECT_EQ(processor->get(L"NumberOfCores", cores), platform::kSOk);
