@@ -117,6 +117,47 @@ Error makeOutputPipe(OutputPipe& pipe) {
     return kSuccess;
 }
 
+// A process attribute list naming the one handle a child may inherit
+// (PROC_THREAD_ATTRIBUTE_HANDLE_LIST): without it a child inherits every inheritable handle of
+// this process, among them the pipes other threads make for their children at the same time,
+// and those pipes then see their end only when this child exits too.
+class InheritOnly {
+public:
+    InheritOnly() = default;
+    ~InheritOnly() {
+        if (initialized_) {
+            DeleteProcThreadAttributeList(list());
+        }
+    }
+    InheritOnly(const InheritOnly&) = delete;
+    InheritOnly& operator=(const InheritOnly&) = delete;
+
+    // False when the system has no attribute lists; the child then inherits as before.
+    bool set(HANDLE handle) {
+        handle_ = handle;
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        if (size == 0) {
+            return false;
+        }
+        buffer_.assign(size, 0);
+        if (!InitializeProcThreadAttributeList(list(), 1, 0, &size)) {
+            return false;
+        }
+        initialized_ = true;
+        return UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_,
+                                         sizeof handle_, nullptr, nullptr) != FALSE;
+    }
+    LPPROC_THREAD_ATTRIBUTE_LIST list() {
+        return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+    }
+
+private:
+    std::vector<unsigned char> buffer_;
+    HANDLE handle_ = nullptr;
+    bool initialized_ = false;
+};
+
 // Handles of a token we may change privileges of.
 UniqueHandle processToken(DWORD access) {
     HANDLE token = nullptr;
@@ -151,20 +192,26 @@ public:
     Error start(const StartRequest& request, std::unique_ptr<Process>& process) override {
         process.reset();
         OutputPipe pipe;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = static_cast<WORD>(showCommand(request.show));
+        STARTUPINFOEXW startup{};
+        startup.StartupInfo.cb = sizeof startup;
+        startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+        startup.StartupInfo.wShowWindow = static_cast<WORD>(showCommand(request.show));
+        DWORD flags = CREATE_UNICODE_ENVIRONMENT;
+        InheritOnly inheritOnly;
         if (request.captureOutput) {
             if (const Error error = makeOutputPipe(pipe)) {
                 return error;
             }
-            startup.dwFlags |= STARTF_USESTDHANDLES;
-            startup.hStdInput = nullptr;
-            startup.hStdOutput = pipe.write.get();
-            startup.hStdError = pipe.write.get();
+            startup.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
+            startup.StartupInfo.hStdInput = nullptr;
+            startup.StartupInfo.hStdOutput = pipe.write.get();
+            startup.StartupInfo.hStdError = pipe.write.get();
+            // Only this pipe goes to the child, not the pipes other threads are making.
+            if (inheritOnly.set(pipe.write.get())) {
+                startup.lpAttributeList = inheritOnly.list();
+                flags |= EXTENDED_STARTUPINFO_PRESENT;
+            }
         }
-        DWORD flags = CREATE_UNICODE_ENVIRONMENT;
         if (request.newProcessGroup) {
             flags |= CREATE_NEW_PROCESS_GROUP;
         }
@@ -178,7 +225,7 @@ public:
                 nullptr, &commandLine[0], nullptr, nullptr, request.captureOutput ? TRUE : FALSE,
                 flags, nullptr,
                 request.workingDirectory.empty() ? nullptr : request.workingDirectory.c_str(),
-                &startup, &started);
+                &startup.StartupInfo, &started);
         }
         if (!created) {
             return lastError();
