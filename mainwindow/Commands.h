@@ -31,6 +31,12 @@ JsValue downDir(const JsCall& call, MainBlkWindow& window);
 JsValue installDriverPackage(const JsCall& call, MainBlkWindow& window);
 JsValue exec(const JsCall& call, MainBlkWindow& window);
 
+// USB detection's service filter.
+JsValue setUSBServiceFilter(const JsCall& call, MainBlkWindow& window);
+
 }  // namespace commands
+
+// Opens the window that follows the installation of the watched USB printer.
+void openInstallMonitor(MainBlkWindow& owner);
 
 }  // namespace mainwindow
