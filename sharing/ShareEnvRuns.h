@@ -19,7 +19,7 @@ public:
     bool isEnded() const { return m_ended.load() != 0; }
     void end() { m_ended.store(1); }
 
-    // Written by the worker before it reports the step, read after the report.
+    // What the run found, each element written by the worker before it reports that step.
     ShareResults results{};
 
 private:
