@@ -43,7 +43,8 @@ constexpr char kPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8"></h
   "queryShareEnvAsyncCbkByCpp", "addPrinterConnectionAsyncCbk",
   "queryShareEnvAsyncProgressCbkByCpp", "resetShareEnvResultCbkByCpp",
   "resetShareEnvProgressCbkByCpp", "installDriverPackageCbkByCpp", "notifyWindowMSGByCpp",
-  "scanCbkByCpp", "onTrayDoubleClick", "onTrayOpen", "enumPrinterCbkByCpp"
+  "scanCbkByCpp", "onTrayDoubleClick", "onTrayOpen", "enumPrinterCbkByCpp",
+  "notifyOnlineProgressByCpp", "notifyOnlineFinishByCpp"
 ].forEach(function (name) {
   window[name] = function () {
     recordCall(name, Array.prototype.slice.call(arguments));
@@ -90,10 +91,13 @@ private:
 };
 
 // Ends when the UI thread sets its state to "interrupt", a little later, as a scan does.
-class StandInSearcher : public mainwindow::SearcherThread {
+class StandInSearcher : public netscan::PrinterSearcherThread {
+public:
+    StandInSearcher() : PrinterSearcherThread(kNetworkPrinters, nullptr) {}
+
 protected:
     void run() override {
-        while (state() != kStateInterrupt)
+        while (state != kInterruptRequested)
             msleep(10);
         msleep(200);
     }
@@ -142,6 +146,7 @@ private slots:
     void printersThroughPage();
     void startupList();
     void chineseTextHasAFont();
+    void scanCommands();
     void closingWaitsForSearchers();  // last: it ends the event loop
     void cleanupTestCase();
 
@@ -532,6 +537,41 @@ void MainWindowTest::chineseTextHasAFont() {
                                          [&metrics](QChar c) { return metrics.inFont(c); });
     }
     QVERIFY2(covered, "no font draws 驱动提示警告; scripts/deps.sh installs one");
+}
+
+// A scan held in its USB phase until it is interrupted, so that a second start meets it running.
+void MainWindowTest::scanCommands() {
+    m_window->prepareSearcher = [](netscan::PrinterSearcherThread& searcher) {
+        searcher.usbPhase = [](netscan::PrinterSearcher& scan) {
+            while (scan.isRunning())
+                QThread::msleep(5);
+        };
+    };
+    m_window->calls.clear();
+    QCOMPARE(runCommand("interrupt(1)").toBoolean(), true);  // no searcher: the warning only
+    QCOMPARE(runCommand("startScan(3)").type(), JsValue::Type::Undefined);
+    QVERIFY(!m_window->searcher(MainBlkWindow::kOnlineSearch));
+    QCOMPARE(runCommand("setNetDevOverCountUserHandle(1, '10.0.0.1', '255.0.0.0')").type(),
+             JsValue::Type::Undefined);
+
+    QCOMPARE(runCommand("startScan(1)").toInt(), 0);
+    QCOMPARE(runCommand("startScan(1)").toInt(), 1);
+    netscan::PrinterSearcherThread* searcher = m_window->searcher(MainBlkWindow::kOnlineSearch);
+    QVERIFY(searcher);
+    QCOMPARE(runCommand("setNetDevOverCountUserHandle(2, '10.0.0.1', '255.0.0.0')").type(),
+             JsValue::Type::Undefined);
+    QCOMPARE(searcher->overCountChoice, 2);
+    QCOMPARE(searcher->overCountMask, std::string("255.0.0.0"));
+    QCOMPARE(runCommand("interrupt(1)").toBoolean(), true);
+    QVERIFY(QTest::qWaitFor([&] { return !m_window->searcher(MainBlkWindow::kOnlineSearch); },
+                            10000));
+    m_window->prepareSearcher = nullptr;
+    QStringList calls;
+    for (const PageCall& call : waitForCalls(2))
+        calls << QString::fromUtf8(call.name + call.args);
+    QCOMPARE(calls, (QStringList{"notifyOnlineProgressByCpp[1,100,3,0,0]",
+                                 "notifyOnlineFinishByCpp[1]"}));
+    QVERIFY(runCommand("getLocalIps()").isArray());
 }
 
 void MainWindowTest::closingWaitsForSearchers() {
