@@ -115,9 +115,9 @@ void MainBlkWindow::onSearchFinish(SearchKind kind, const PrinterSearcherThread*
 }
 
 void MainBlkWindow::onNetPrinter(const netscan::NetPrinterInfo& printer) {
-    qDebug().noquote() << "ip: " << QString::fromStdString(printer.ip)
-                       << " mdl: " << QString::fromUtf8(printer.model.c_str())
-                       << " mfg: " << QString::fromUtf8(printer.manufacturer.c_str());
+    qDebug().noquote().nospace() << "ip: " << QString::fromStdString(printer.ip)
+                                 << " mdl: " << QString::fromUtf8(printer.model.c_str())
+                                 << " mfg: " << QString::fromUtf8(printer.manufacturer.c_str());
     notifyPage("notifyNetworkPrinterByCpp",
                {utf8Text(printer.ip), utf8Text(printer.manufacturer), utf8Text(printer.model)});
 }

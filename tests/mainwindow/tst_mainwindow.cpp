@@ -44,7 +44,7 @@ constexpr char kPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8"></h
   "queryShareEnvAsyncProgressCbkByCpp", "resetShareEnvResultCbkByCpp",
   "resetShareEnvProgressCbkByCpp", "installDriverPackageCbkByCpp", "notifyWindowMSGByCpp",
   "scanCbkByCpp", "onTrayDoubleClick", "onTrayOpen", "enumPrinterCbkByCpp",
-  "notifyOnlineProgressByCpp", "notifyOnlineFinishByCpp"
+  "notifyOnlineProgressByCpp", "notifyOnlineFinishByCpp", "notifyNetworkPrinterByCpp"
 ].forEach(function (name) {
   window[name] = function () {
     recordCall(name, Array.prototype.slice.call(arguments));
@@ -147,6 +147,7 @@ private slots:
     void startupList();
     void chineseTextHasAFont();
     void scanCommands();
+    void scanFromPageOnLan();
     void closingWaitsForSearchers();  // last: it ends the event loop
     void cleanupTestCase();
 
@@ -563,15 +564,67 @@ void MainWindowTest::scanCommands() {
     QCOMPARE(searcher->overCountChoice, 2);
     QCOMPARE(searcher->overCountMask, std::string("255.0.0.0"));
     QCOMPARE(runCommand("interrupt(1)").toBoolean(), true);
-    QVERIFY(QTest::qWaitFor([&] { return !m_window->searcher(MainBlkWindow::kOnlineSearch); },
-                            10000));
+    QVERIFY(
+        QTest::qWaitFor([&] { return !m_window->searcher(MainBlkWindow::kOnlineSearch); }, 10000));
     m_window->prepareSearcher = nullptr;
     QStringList calls;
     for (const PageCall& call : waitForCalls(2))
         calls << QString::fromUtf8(call.name + call.args);
-    QCOMPARE(calls, (QStringList{"notifyOnlineProgressByCpp[1,100,3,0,0]",
-                                 "notifyOnlineFinishByCpp[1]"}));
+    QCOMPARE(calls,
+             (QStringList{"notifyOnlineProgressByCpp[1,100,3,0,0]", "notifyOnlineFinishByCpp[1]"}));
     QVERIFY(runCommand("getLocalIps()").isArray());
+}
+
+// Run by the netscan LAN test inside the test LAN's client namespace, on a PC that reports the
+// namespace's adapters: the page starts a scan, sees the USB phase, the two SNMP printers and
+// the progress up to 100, then starts another and interrupts it.
+void MainWindowTest::scanFromPageOnLan() {
+    if (qEnvironmentVariableIsEmpty("CORVANTA_LAN_CLIENT"))
+        QSKIP("run by test_netscan (LanScanTest) inside its test LAN, as root");
+    m_window->calls.clear();
+    QCOMPARE(runCommand("startScan(1)").toInt(), 0);
+    auto finished = [this] {
+        for (const PageCall& call : m_window->calls) {
+            if (call.name == "notifyOnlineFinishByCpp")
+                return true;
+        }
+        return false;
+    };
+    QVERIFY(QTest::qWaitFor(finished, 90000));
+    QStringList printers, finishes;
+    QList<QByteArray> progress;
+    for (const PageCall& call : m_window->calls) {
+        if (call.name == "notifyNetworkPrinterByCpp")
+            printers << QString::fromUtf8(call.args);
+        else if (call.name == "notifyOnlineFinishByCpp")
+            finishes << QString::fromUtf8(call.args);
+        else if (call.name == "notifyOnlineProgressByCpp")
+            progress << call.args;
+    }
+    printers.sort();
+    QCOMPARE(printers, (QStringList{R"(["10.200.0.5","Maker","Printer 7"])",
+                                    R"(["10.200.0.9","Maker","Printer 11"])"}));
+    QCOMPARE(finishes, QStringList{"[0]"});
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.first(), QByteArray("[1,100,3,0,0]"));
+    QCOMPARE(progress.last(), QByteArray("[100,100,0,253,253]"));
+
+    QVERIFY(
+        QTest::qWaitFor([&] { return !m_window->searcher(MainBlkWindow::kOnlineSearch); }, 10000));
+    m_window->calls.clear();
+    QCOMPARE(runCommand("startScan(1)").toInt(), 0);
+    QTest::qWait(1500);
+    QCOMPARE(runCommand("interrupt(1)").toBoolean(), true);
+    QVERIFY(QTest::qWaitFor(finished, 20000));
+    QTest::qWait(500);
+    int finishCount = 0;
+    for (const PageCall& call : m_window->calls) {
+        if (call.name == "notifyOnlineFinishByCpp") {
+            ++finishCount;
+            QCOMPARE(call.args, QByteArray("[1]"));
+        }
+    }
+    QCOMPARE(finishCount, 1);
 }
 
 void MainWindowTest::closingWaitsForSearchers() {
@@ -605,7 +658,9 @@ int main(int argc, char** argv) {
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
     qputenv("XDG_DOCUMENTS_DIR", home.filePath("Documents").toUtf8());
-    qputenv("CORVANTA_MACHINE", home.filePath("pc").toUtf8());
+    // The LAN scan brings its own PC, one that reports the LAN's adapters.
+    if (qEnvironmentVariableIsEmpty("CORVANTA_LAN_CLIENT"))
+        qputenv("CORVANTA_MACHINE", home.filePath("pc").toUtf8());
     QApplication::setApplicationName("Corvanta");
     QApplication::setOrganizationName("Talvent");
     QApplication application(argc, argv);

@@ -90,6 +90,29 @@ private slots:
         }
     }
 
+    // The same LAN scanned from a page in the headless harness (see test_mainwindow).
+    void pageScansTheLan() {
+        QProcess harness;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("CORVANTA_MACHINE", m_pc->directory());
+        environment.insert("CORVANTA_LAN_CLIENT", "1");
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("QT_QUICK_BACKEND", "software");
+        environment.insert("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        environment.insert("CORVANTA_HEADLESS", "accept");
+        harness.setProcessEnvironment(environment);
+        harness.setProcessChannelMode(QProcess::MergedChannels);
+        harness.start("ip", {"netns", "exec", m_prefix + "-cli", CORVANTA_MAINWINDOW_TEST,
+                             "scanFromPageOnLan"});
+        const bool ended = harness.waitForFinished(240000);
+        if (!ended)
+            harness.kill();
+        const QByteArray output = harness.readAll();
+        QVERIFY2(ended && harness.exitCode() == 0, output.constData());
+        QVERIFY2(output.contains("PASS   : MainWindowTest::scanFromPageOnLan()"),
+                 output.constData());
+    }
+
 private:
     bool lan(const char* verb) {
         QProcess script;
