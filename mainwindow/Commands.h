@@ -32,6 +32,12 @@ JsValue interrupt(const JsCall& call, MainBlkWindow& window);
 JsValue setNetDevOverCountUserHandle(const JsCall& call, MainBlkWindow& window);
 JsValue getLocalIps(const JsCall& call, MainBlkWindow& window);
 
+// USB detection's service filter.
+JsValue setUSBServiceFilter(const JsCall& call, MainBlkWindow& window);
+
 }  // namespace commands
+
+// Opens the window that follows the installation of the watched USB printer.
+void openInstallMonitor(MainBlkWindow& owner);
 
 }  // namespace mainwindow

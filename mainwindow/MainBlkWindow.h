@@ -42,11 +42,6 @@ public:
     // What a new searcher is given before it starts (the USB phase of the device layer, the host
     // share query of the sharing layer).
     std::function<void(netscan::PrinterSearcherThread&)> prepareSearcher;
-    // The device layer's report of the USB device tree on the UI thread; it also releases the
-    // tree and the list. Without it the page hears of no USB device tree.
-    std::function<void(MainBlkWindow&, const devices::DeviceTree*,
-                       std::vector<devices::DeviceItem*>*)>
-        reportUsbTree;
     bool quitWhenIdle() const { return m_quitWhenIdle; }
 
     TaskbarButton& taskbar() { return m_taskbar; }
@@ -77,7 +72,7 @@ private:
     void onNetPrinter(const netscan::NetPrinterInfo& printer);
     void onOverCountNetDevice(int count, netscan::ULONG ipAddress, netscan::ULONG subnetMask);
     void onUsbPrinters(const std::vector<devices::USBPrinterInfo>& printers);
-    void onUsbTree(const devices::DeviceTree* tree, std::vector<devices::DeviceItem*>* usbItems);
+    void onUsbTree(std::shared_ptr<devices::UsbTreeReport> report);
     webhost::LResult onPrinterChange(webhost::WindowMessage& message);
     webhost::LResult onPackageFinished(webhost::WindowMessage& message);
     webhost::LResult onShareQueryResult();

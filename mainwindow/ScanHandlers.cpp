@@ -2,11 +2,9 @@
 // taskbar updates its signals lead to.
 #include <QApplication>
 #include <QDebug>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include "MainBlkWindow.h"
+#include "UsbPayloads.h"
 
 namespace mainwindow {
 
@@ -19,26 +17,6 @@ using webhost::JsValue;
 constexpr int kStarted = 0;
 constexpr int kSearchBusy = 1;
 constexpr int kConnectionFailed = 2;
-
-QJsonArray stringArray(const std::vector<std::wstring>& strings) {
-    QJsonArray array;
-    for (const std::wstring& text : strings)
-        array.append(QString::fromStdWString(text));
-    return array;
-}
-
-// One USB search result as the page reads it.
-QByteArray usbPrinterJson(const devices::USBPrinterInfo& printer) {
-    const QJsonObject object{
-        {QStringLiteral("compatibleids"), stringArray(printer.compatibleIds)},
-        {QStringLiteral("deviceDesc"), QString::fromStdWString(printer.deviceDesc)},
-        {QStringLiteral("friendlyName"), QString::fromStdWString(printer.friendlyName)},
-        {QStringLiteral("hardwareids"), stringArray(printer.hardwareIds)},
-        {QStringLiteral("mfg"), QString::fromStdWString(printer.mfg)},
-        {QStringLiteral("searchMethod"), printer.searchMethod},
-    };
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
 
 // Byte strings of the agent or host, shown as UTF-8 (invalid sequences become U+FFFD).
 JsValue utf8Text(const std::string& bytes) {
@@ -137,10 +115,13 @@ void MainBlkWindow::onUsbPrinters(const std::vector<devices::USBPrinterInfo>& pr
     }
 }
 
-void MainBlkWindow::onUsbTree(const devices::DeviceTree* tree,
-                              std::vector<devices::DeviceItem*>* usbItems) {
-    if (reportUsbTree)
-        reportUsbTree(*this, tree, usbItems);
+// Each USB device with the devices of its container, unless the service filter drops the group;
+// the tree goes with the last reference to the report.
+void MainBlkWindow::onUsbTree(std::shared_ptr<devices::UsbTreeReport> report) {
+    if (!report)
+        return;
+    for (const devices::UsbDeviceGroup& group : devices::usbDeviceGroups(*report, m_serviceFilter))
+        notifyPage("notifyUsbPrinterByCpp2", {usbDeviceGroupValue(group)});
 }
 
 void MainBlkWindow::notifySharePrinterByCpp(std::string ip, std::string deviceName,

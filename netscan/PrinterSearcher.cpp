@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "SnmpDeviceId.h"
+#include "platform/Devices.h"
+#include "platform/SystemInfo.h"
 
 namespace netscan {
 
@@ -16,8 +18,7 @@ bool PrinterSearcher::reportProgress(int, int, int, int, int) {
     return false;
 }
 void PrinterSearcher::reportUsbPrinters(const std::vector<devices::USBPrinterInfo>&) {}
-void PrinterSearcher::reportUsbTree(const devices::DeviceTree*,
-                                    std::vector<devices::DeviceItem*>*) {}
+void PrinterSearcher::reportUsbTree(std::shared_ptr<devices::UsbTreeReport>) {}
 void PrinterSearcher::reportNetPrinter(const NetPrinterInfo&) {}
 void PrinterSearcher::reportSharePrinter(const std::string&, const std::string&, const std::string&,
                                          const std::vector<std::wstring>&, int) {}
@@ -89,8 +90,28 @@ void PrinterSearcher::runUsbPhase() {
     reportProgress(1, kUsbPhase, kUsbPrinterStepStarts, 0, 0);
     if (!isRunning())
         return;
-    if (usbPhase)
+    if (usbPhase) {
         usbPhase(*this);
+        return;
+    }
+    const platform::SystemInfo& system = platform::systemInfo();
+    devices::scanUsbPrinters(platform::devices(), system.version(), system.computerName(),
+                             usbReports());
+}
+
+devices::UsbReports PrinterSearcher::usbReports() {
+    devices::UsbReports reports;
+    reports.progress = [this](int current, int progressEvent) {
+        reportProgress(current, kUsbPhase, progressEvent, 0, 0);
+    };
+    reports.scanning = [this] { return isRunning(); };
+    reports.usbPrinters = [this](std::vector<devices::USBPrinterInfo> printers) {
+        reportUsbPrinters(printers);
+    };
+    reports.usbTree = [this](std::shared_ptr<devices::UsbTreeReport> report) {
+        reportUsbTree(std::move(report));
+    };
+    return reports;
 }
 
 bool PrinterSearcher::readAdapterList() {

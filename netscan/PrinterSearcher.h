@@ -64,8 +64,7 @@ public:
     virtual bool reportProgress(int current, int phase, int progressEvent, int curMachine,
                                 int totalMachine);
     virtual void reportUsbPrinters(const std::vector<devices::USBPrinterInfo>& printers);
-    virtual void reportUsbTree(const devices::DeviceTree* tree,
-                               std::vector<devices::DeviceItem*>* usbItems);
+    virtual void reportUsbTree(std::shared_ptr<devices::UsbTreeReport> report);
     virtual void reportNetPrinter(const NetPrinterInfo& printer);
     virtual void reportSharePrinter(const std::string& ip, const std::string& deviceName,
                                     const std::string& group,
@@ -77,11 +76,14 @@ public:
     // then the end state and reportFinish, always exactly once.
     void runScan(int mode);
 
-    // The USB phase: the USB printer step and the USB device-tree step, run by `usbPhase` (the
-    // device layer's) after the first progress report. They report through reportProgress
-    // (phase 1), reportUsbPrinters and reportUsbTree and stop once isRunning() is false.
+    // The USB phase: the USB printer step and the USB device-tree step of the device layer,
+    // after the first progress report. They report through reportProgress (phase 1),
+    // reportUsbPrinters and reportUsbTree and stop once isRunning() is false. `usbPhase`
+    // replaces them (tests); by default the PC's own devices are searched.
     void runUsbPhase();
     std::function<void(PrinterSearcher& searcher)> usbPhase;
+    // The device layer's reports wired to this searcher's hooks.
+    devices::UsbReports usbReports();
 
     // What mode 2 asks a live host (the address as dotted text): its machine name, workgroup,
     // shared printer names, and a code (0 and 1 are reported, others dropped). Without it a

@@ -12,8 +12,8 @@ void PrinterSearcherThread::registerMetaTypes(int mode) {
             "std::vector<devices::USBPrinterInfo>");
         qRegisterMetaType<NetPrinterInfo>("NetPrinterInfo");
         qRegisterMetaType<std::vector<devices::DeviceItem*>>("std::vector<devices::DeviceItem*>");
-        qRegisterMetaType<std::vector<devices::DeviceItem*>*>("std::vector<devices::DeviceItem*>*");
-        qRegisterMetaType<const devices::DeviceTree*>("const devices::DeviceTree*");
+        qRegisterMetaType<std::shared_ptr<devices::UsbTreeReport>>(
+            "std::shared_ptr<devices::UsbTreeReport>");
         qRegisterMetaType<ULONG>("ULONG");
     } else {
         qRegisterMetaType<std::string>("std::string");
@@ -37,9 +37,8 @@ void PrinterSearcherThread::reportUsbPrinters(
     emit usb1(printers);
 }
 
-void PrinterSearcherThread::reportUsbTree(const devices::DeviceTree* tree,
-                                          std::vector<devices::DeviceItem*>* usbItems) {
-    emit usb2(tree, usbItems);
+void PrinterSearcherThread::reportUsbTree(std::shared_ptr<devices::UsbTreeReport> report) {
+    emit usb2(std::move(report));
 }
 
 void PrinterSearcherThread::reportNetPrinter(const NetPrinterInfo& printer) {

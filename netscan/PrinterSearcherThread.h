@@ -28,8 +28,7 @@ public:
     bool reportProgress(int current, int phase, int progressEvent, int curMachine,
                         int totalMachine) override;
     void reportUsbPrinters(const std::vector<devices::USBPrinterInfo>& printers) override;
-    void reportUsbTree(const devices::DeviceTree* tree,
-                       std::vector<devices::DeviceItem*>* usbItems) override;
+    void reportUsbTree(std::shared_ptr<devices::UsbTreeReport> report) override;
     void reportNetPrinter(const NetPrinterInfo& printer) override;
     void reportSharePrinter(const std::string& ip, const std::string& deviceName,
                             const std::string& group, const std::vector<std::wstring>& printerNames,
@@ -39,7 +38,7 @@ public:
 
 signals:
     void usb1(std::vector<devices::USBPrinterInfo> usbPrinterInfo);
-    void usb2(const devices::DeviceTree* tree, std::vector<devices::DeviceItem*>* usbItems);
+    void usb2(std::shared_ptr<devices::UsbTreeReport> report);
     void netPrinter(netscan::NetPrinterInfo printerInfo);
     void sharePrinter(std::string ip, std::string deviceName, std::string group,
                       std::vector<std::wstring> printerNames, int code);

@@ -70,6 +70,7 @@ private slots:
     void noAdaptersFinishesNormally() {
         QVERIFY(setNetwork({}, {}));
         PrinterSearcherThread searcher(PrinterSearcher::kNetworkPrinters, nullptr);
+        searcher.usbPhase = [](PrinterSearcher&) {};
         QSignalSpy progress(&searcher, &PrinterSearcherThread::progress);
         QSignalSpy finish(&searcher, &PrinterSearcherThread::finish);
         QVERIFY(runToEnd(searcher));

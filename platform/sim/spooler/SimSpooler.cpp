@@ -92,7 +92,7 @@ public:
         printers.clear();
         const auto snapshot = current();
         if (!snapshot || !snapshot->running) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         std::unordered_map<int, std::uint32_t> jobCounts;
         for (const SpoolJob& job : *m_reader->jobs()) {
@@ -136,7 +136,7 @@ public:
         handle.reset();
         const auto snapshot = current();
         if (!snapshot || !snapshot->running) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         if (isServerName(name)) {
             handle = makeServerHandle(m_reader, access);
@@ -144,7 +144,7 @@ public:
         }
         const QueueEntry* queue = snapshot->findByName(name);
         if (queue == nullptr) {
-            return spool::kErrorInvalidPrinterName;
+            return win32::kInvalidPrinterName;
         }
         constexpr std::uint32_t kUseRights = spool::kPrinterRead | spool::kAccessUse;
         if (queue->useOnly && (access & ~kUseRights) != 0) {
@@ -157,7 +157,7 @@ public:
     win32::Error defaultPrinter(std::wstring& name) override {
         const auto snapshot = current();
         if (!snapshot || !snapshot->running) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         name = snapshot->defaultPrinter;
         return name.empty() ? win32::kFileNotFound : win32::kSuccess;
@@ -166,7 +166,7 @@ public:
     win32::Error setDefaultPrinter(const std::wstring& name) override {
         const auto snapshot = current();
         if (!snapshot || !snapshot->running) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         return editor().setDefaultPrinter(QString::fromStdWString(name));
     }
@@ -201,12 +201,12 @@ public:
     win32::Error addPrinterConnection(const std::wstring& path) override {
         const auto snapshot = current();
         if (!snapshot || !snapshot->running) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         QString host;
         QString share;
         if (!splitConnectionPath(path, host, share)) {
-            return spool::kErrorInvalidPrinterName;
+            return win32::kInvalidPrinterName;
         }
         QString comment;
         const win32::Error error = posix::checkPrinterShare(host, share, comment);
@@ -219,7 +219,7 @@ public:
     win32::Error deletePrinterConnection(const std::wstring& name) override {
         const auto snapshot = current();
         if (!snapshot || !snapshot->running) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         return editor().removeConnection(QString::fromStdWString(name));
     }
@@ -238,7 +238,7 @@ public:
             return win32::kInvalidParameter;
         }
         // Watching before looking, so that no change falls between the look and the wait.
-        ChangeWatch watch(m_reader->stateDirectory(), QLatin1String(kSpoolerFacility));
+        ChangeWatch watch(m_reader->stateDirectory(), kSpoolerFacility);
         if (!watch.isValid()) {
             return win32::kNotEnoughMemory;
         }
