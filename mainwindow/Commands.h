@@ -31,6 +31,12 @@ JsValue downDir(const JsCall& call, MainBlkWindow& window);
 JsValue installDriverPackage(const JsCall& call, MainBlkWindow& window);
 JsValue exec(const JsCall& call, MainBlkWindow& window);
 
+// The printer scans and the PC's own addresses.
+JsValue startScan(const JsCall& call, MainBlkWindow& window);
+JsValue interrupt(const JsCall& call, MainBlkWindow& window);
+JsValue setNetDevOverCountUserHandle(const JsCall& call, MainBlkWindow& window);
+JsValue getLocalIps(const JsCall& call, MainBlkWindow& window);
+
 // USB detection's service filter.
 JsValue setUSBServiceFilter(const JsCall& call, MainBlkWindow& window);
 

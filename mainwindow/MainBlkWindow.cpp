@@ -53,22 +53,24 @@ void MainBlkWindow::bindPageFunctions() {
     bindCommands(*this);
 }
 
-SearcherThread* MainBlkWindow::searcher(SearchKind kind) const {
+netscan::PrinterSearcherThread* MainBlkWindow::searcher(SearchKind kind) const {
     return kind == kOnlineSearch ? m_onlineSearcher.data() : m_shareSearcher.data();
 }
 
-void MainBlkWindow::adoptSearcher(SearchKind kind, SearcherThread* thread) {
+void MainBlkWindow::adoptSearcher(SearchKind kind, netscan::PrinterSearcherThread* thread) {
     (kind == kOnlineSearch ? m_onlineSearcher : m_shareSearcher) = thread;
-    connect(thread, &QThread::finished, this, [this, kind] { onSearcherFinished(kind); });
+    connect(thread, &QThread::finished, this,
+            [this, kind, thread] { onSearcherFinished(kind, thread); });
 }
 
-// A searcher's end: the thread object goes, its slot empties, and a window closed during the
-// scan now lets the application end.
-void MainBlkWindow::onSearcherFinished(SearchKind kind) {
-    QPointer<SearcherThread>& slot = kind == kOnlineSearch ? m_onlineSearcher : m_shareSearcher;
-    if (slot)
-        slot->deleteLater();
-    slot.clear();
+// A searcher's end: the thread object goes, its slot empties (unless a new searcher of the kind
+// has taken it already), and a window closed during the scan now lets the application end.
+void MainBlkWindow::onSearcherFinished(SearchKind kind, netscan::PrinterSearcherThread* thread) {
+    QPointer<netscan::PrinterSearcherThread>& slot =
+        kind == kOnlineSearch ? m_onlineSearcher : m_shareSearcher;
+    thread->deleteLater();
+    if (slot == thread)
+        slot.clear();
     if (!m_onlineSearcher && !m_shareSearcher && m_quitWhenIdle)
         QApplication::quit();
 }
@@ -83,9 +85,10 @@ LResult MainBlkWindow::onSysClose() {
     }
     if (QWidget* native = widget())
         native->hide();
-    for (SearcherThread* thread : {m_onlineSearcher.data(), m_shareSearcher.data()}) {
+    for (netscan::PrinterSearcherThread* thread :
+         {m_onlineSearcher.data(), m_shareSearcher.data()}) {
         if (thread)
-            thread->setState(SearcherThread::kStateInterrupt);
+            thread->state = netscan::PrinterSearcher::kInterruptRequested;
     }
     m_quitWhenIdle = true;
     return 0;

@@ -5,10 +5,13 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <functional>
+#include <string>
+#include <vector>
 
-#include "SearcherThread.h"
 #include "TaskbarButton.h"
 #include "sharing/ShareEnvRuns.h"
+#include "netscan/PrinterSearcherThread.h"
 #include "webhost/BaseBlkWinow.h"
 
 namespace mainwindow {
@@ -30,9 +33,17 @@ public:
     // The two scan slots: online search (kind 1) and share search (kind 2). A slot holds its
     // thread from the start until the thread has finished.
     enum SearchKind { kOnlineSearch = 1, kShareSearch = 2 };
-    SearcherThread* searcher(SearchKind kind) const;
-    // Puts a started searcher in its slot; its end empties the slot (see onSearcherFinished).
-    void adoptSearcher(SearchKind kind, SearcherThread* thread);
+    netscan::PrinterSearcherThread* searcher(SearchKind kind) const;
+    // Puts a searcher made elsewhere in its slot; its end empties the slot (see
+    // onSearcherFinished). startSearch makes and connects its own.
+    void adoptSearcher(SearchKind kind, netscan::PrinterSearcherThread* thread);
+    // startScan: creates the kind's searcher when its slot is empty, connects its signals and
+    // starts it. 0 started, 1 a scan of that kind is running or being interrupted, 2 a signal
+    // connection failed (the thread is not started).
+    int startSearch(SearchKind kind);
+    // What a new searcher is given before it starts (the USB phase of the device layer, the host
+    // share query of the sharing layer).
+    std::function<void(netscan::PrinterSearcherThread&)> prepareSearcher;
     bool quitWhenIdle() const { return m_quitWhenIdle; }
 
     TaskbarButton& taskbar() { return m_taskbar; }
@@ -52,13 +63,23 @@ public:
 public slots:
     void pciinfoResults(const QString& pcinfo);
     void printersInfoResults(const QString& printers);
+    void notifySharePrinterByCpp(std::string ip, std::string deviceName, std::string group,
+                                 std::vector<std::wstring> printerNames, int code);
 
 protected:
     void bindPageFunctions() override;
 
 private:
     webhost::LResult onSysClose();
-    void onSearcherFinished(SearchKind kind);
+    void onSearcherFinished(SearchKind kind, netscan::PrinterSearcherThread* thread);
+    bool connectSearcher(SearchKind kind, netscan::PrinterSearcherThread* thread);
+    void onSearchProgress(SearchKind kind, int current, int total, int progressEvent,
+                          int curMachine, int totalMachine);
+    void onSearchFinish(SearchKind kind, const netscan::PrinterSearcherThread* thread);
+    void onNetPrinter(const netscan::NetPrinterInfo& printer);
+    void onOverCountNetDevice(int count, netscan::ULONG ipAddress, netscan::ULONG subnetMask);
+    void onUsbPrinters(const std::vector<devices::USBPrinterInfo>& printers);
+    void onUsbTree(std::shared_ptr<devices::UsbTreeReport> report);
     webhost::LResult onPrinterChange(webhost::WindowMessage& message);
     webhost::LResult onPackageFinished(webhost::WindowMessage& message);
     webhost::LResult onShareQueryResult();
@@ -68,8 +89,8 @@ private:
                                    const std::shared_ptr<sharing::ShareRun>& run);
     void pushPrinterCount();
 
-    QPointer<SearcherThread> m_onlineSearcher;
-    QPointer<SearcherThread> m_shareSearcher;
+    QPointer<netscan::PrinterSearcherThread> m_onlineSearcher;
+    QPointer<netscan::PrinterSearcherThread> m_shareSearcher;
     bool m_quitWhenIdle = false;
     TaskbarButton m_taskbar;
     QStringList m_serviceFilter;

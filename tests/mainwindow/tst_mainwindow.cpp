@@ -46,7 +46,8 @@ constexpr char kPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8"></h
   "queryShareEnvAsyncCbkByCpp", "addPrinterConnectionAsyncCbk",
   "queryShareEnvAsyncProgressCbkByCpp", "resetShareEnvResultCbkByCpp",
   "resetShareEnvProgressCbkByCpp", "installDriverPackageCbkByCpp", "notifyWindowMSGByCpp",
-  "scanCbkByCpp", "onTrayDoubleClick", "onTrayOpen", "enumPrinterCbkByCpp"
+  "scanCbkByCpp", "onTrayDoubleClick", "onTrayOpen", "enumPrinterCbkByCpp",
+  "notifyOnlineProgressByCpp", "notifyOnlineFinishByCpp", "notifyNetworkPrinterByCpp"
 ].forEach(function (name) {
   window[name] = function () {
     recordCall(name, Array.prototype.slice.call(arguments));
@@ -93,10 +94,13 @@ private:
 };
 
 // Ends when the UI thread sets its state to "interrupt", a little later, as a scan does.
-class StandInSearcher : public mainwindow::SearcherThread {
+class StandInSearcher : public netscan::PrinterSearcherThread {
+public:
+    StandInSearcher() : PrinterSearcherThread(kNetworkPrinters, nullptr) {}
+
 protected:
     void run() override {
-        while (state() != kStateInterrupt)
+        while (state != kInterruptRequested)
             msleep(10);
         msleep(200);
     }
@@ -145,6 +149,8 @@ private slots:
     void printersThroughPage();
     void startupList();
     void chineseTextHasAFont();
+    void scanCommands();
+    void scanFromPageOnLan();
     void closingWaitsForSearchers();  // last: it ends the event loop
     void cleanupTestCase();
 
@@ -538,6 +544,93 @@ void MainWindowTest::chineseTextHasAFont() {
     QVERIFY2(covered, "no font draws 驱动提示警告; scripts/deps.sh installs one");
 }
 
+// A scan held in its USB phase until it is interrupted, so that a second start meets it running.
+void MainWindowTest::scanCommands() {
+    m_window->prepareSearcher = [](netscan::PrinterSearcherThread& searcher) {
+        searcher.usbPhase = [](netscan::PrinterSearcher& scan) {
+            while (scan.isRunning())
+                QThread::msleep(5);
+        };
+    };
+    m_window->calls.clear();
+    QCOMPARE(runCommand("interrupt(1)").toBoolean(), true);  // no searcher: the warning only
+    QCOMPARE(runCommand("startScan(3)").type(), JsValue::Type::Undefined);
+    QVERIFY(!m_window->searcher(MainBlkWindow::kOnlineSearch));
+    QCOMPARE(runCommand("setNetDevOverCountUserHandle(1, '10.0.0.1', '255.0.0.0')").type(),
+             JsValue::Type::Undefined);
+
+    QCOMPARE(runCommand("startScan(1)").toInt(), 0);
+    QCOMPARE(runCommand("startScan(1)").toInt(), 1);
+    netscan::PrinterSearcherThread* searcher = m_window->searcher(MainBlkWindow::kOnlineSearch);
+    QVERIFY(searcher);
+    QCOMPARE(runCommand("setNetDevOverCountUserHandle(2, '10.0.0.1', '255.0.0.0')").type(),
+             JsValue::Type::Undefined);
+    QCOMPARE(searcher->overCountChoice, 2);
+    QCOMPARE(searcher->overCountMask, std::string("255.0.0.0"));
+    QCOMPARE(runCommand("interrupt(1)").toBoolean(), true);
+    QVERIFY(
+        QTest::qWaitFor([&] { return !m_window->searcher(MainBlkWindow::kOnlineSearch); }, 10000));
+    m_window->prepareSearcher = nullptr;
+    QStringList calls;
+    for (const PageCall& call : waitForCalls(2))
+        calls << QString::fromUtf8(call.name + call.args);
+    QCOMPARE(calls,
+             (QStringList{"notifyOnlineProgressByCpp[1,100,3,0,0]", "notifyOnlineFinishByCpp[1]"}));
+    QVERIFY(runCommand("getLocalIps()").isArray());
+}
+
+// Run by the netscan LAN test inside the test LAN's client namespace, on a PC that reports the
+// namespace's adapters: the page starts a scan, sees the USB phase, the two SNMP printers and
+// the progress up to 100, then starts another and interrupts it.
+void MainWindowTest::scanFromPageOnLan() {
+    if (qEnvironmentVariableIsEmpty("CORVANTA_LAN_CLIENT"))
+        QSKIP("run by test_netscan (LanScanTest) inside its test LAN, as root");
+    m_window->calls.clear();
+    QCOMPARE(runCommand("startScan(1)").toInt(), 0);
+    auto finished = [this] {
+        for (const PageCall& call : m_window->calls) {
+            if (call.name == "notifyOnlineFinishByCpp")
+                return true;
+        }
+        return false;
+    };
+    QVERIFY(QTest::qWaitFor(finished, 90000));
+    QStringList printers, finishes;
+    QList<QByteArray> progress;
+    for (const PageCall& call : m_window->calls) {
+        if (call.name == "notifyNetworkPrinterByCpp")
+            printers << QString::fromUtf8(call.args);
+        else if (call.name == "notifyOnlineFinishByCpp")
+            finishes << QString::fromUtf8(call.args);
+        else if (call.name == "notifyOnlineProgressByCpp")
+            progress << call.args;
+    }
+    printers.sort();
+    QCOMPARE(printers, (QStringList{R"(["10.200.0.5","Maker","Printer 7"])",
+                                    R"(["10.200.0.9","Maker","Printer 11"])"}));
+    QCOMPARE(finishes, QStringList{"[0]"});
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.first(), QByteArray("[1,100,3,0,0]"));
+    QCOMPARE(progress.last(), QByteArray("[100,100,0,253,253]"));
+
+    QVERIFY(
+        QTest::qWaitFor([&] { return !m_window->searcher(MainBlkWindow::kOnlineSearch); }, 10000));
+    m_window->calls.clear();
+    QCOMPARE(runCommand("startScan(1)").toInt(), 0);
+    QTest::qWait(1500);
+    QCOMPARE(runCommand("interrupt(1)").toBoolean(), true);
+    QVERIFY(QTest::qWaitFor(finished, 20000));
+    QTest::qWait(500);
+    int finishCount = 0;
+    for (const PageCall& call : m_window->calls) {
+        if (call.name == "notifyOnlineFinishByCpp") {
+            ++finishCount;
+            QCOMPARE(call.args, QByteArray("[1]"));
+        }
+    }
+    QCOMPARE(finishCount, 1);
+}
+
 void MainWindowTest::closingWaitsForSearchers() {
     auto* searcher = new StandInSearcher;
     m_window->adoptSearcher(MainBlkWindow::kOnlineSearch, searcher);
@@ -571,7 +664,9 @@ const bool prepared = registerProcessSetup([] {
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
     qputenv("XDG_DOCUMENTS_DIR", home.filePath("Documents").toUtf8());
-    qputenv("CORVANTA_MACHINE", home.filePath("pc").toUtf8());
+    // The LAN scan brings its own PC, one that reports the LAN's adapters.
+    if (qEnvironmentVariableIsEmpty("CORVANTA_LAN_CLIENT"))
+        qputenv("CORVANTA_MACHINE", home.filePath("pc").toUtf8());
     QApplication::setApplicationName("Corvanta");
     QApplication::setOrganizationName("Talvent");
 });

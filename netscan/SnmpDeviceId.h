@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace netscan {
+
+// Outcomes of the device-ID query; only success leads to a report.
+enum SnmpOutcome : int {
+    kSnmpSuccess = 0,
+    kSnmpOpenFailed = 0x2003,
+    kSnmpNotOctetString = 0x2004,
+    kSnmpTimeout = 0x2005,
+    kSnmpFailed = 0x2006,
+};
+
+// The printer port monitor MIB's IEEE 1284 device ID of port 1.
+constexpr const char* kDeviceIdOid = "1.3.6.1.4.1.2699.1.2.1.2.1.1.3.1";
+
+// Asks the SNMP agent at `ip` (dotted text; UDP port 161) for the printer's device ID with one
+// SNMPv1 GET in the read community every agent ships with, using the SNMP library's default
+// timeout and retries. Each call uses its own session, so probe threads may query at once.
+int queryDeviceId(const std::string& ip, std::string& deviceId);
+
+}  // namespace netscan
