@@ -109,7 +109,7 @@ public:
 private:
     bool isRunning() {
         m_snapshot = m_reader->snapshot();
-        return m_snapshot && m_snapshot->running;
+        return m_reader->isRunning(m_snapshot);
     }
 
     win32::Error find(const QueueEntry*& queue) {

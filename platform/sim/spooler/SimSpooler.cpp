@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include <poll.h>
+
 #include <unordered_map>
 
 #include "ConnectDialog.h"
@@ -17,6 +19,7 @@
 #include "platform/posix/SmbPrinterShares.h"
 #include "platform/sim/core/ChangeWatch.h"
 #include "platform/sim/core/Machine.h"
+#include "platform/sim/services/ServiceState.h"
 
 namespace platform::sim::spooler {
 
@@ -84,14 +87,15 @@ bool splitConnectionPath(const std::wstring& path, QString& host, QString& share
 
 class SimSpooler final : public Spooler {
 public:
-    SimSpooler(Machine& machine, const QString& folder)
-        : m_reader(std::make_shared<SpoolerReader>(machine.store(), folder)),
+    SimSpooler(Machine& machine, const QString& folder, std::function<bool()> serviceRunning)
+        : m_reader(
+              std::make_shared<SpoolerReader>(machine.store(), folder, std::move(serviceRunning))),
           m_computerName(machine.system().computerName) {}
 
     win32::Error enumPrinters2(std::uint32_t flags, std::vector<PrinterInfo2>& printers) override {
         printers.clear();
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return spool::kErrorRpcServerUnavailable;
         }
         std::unordered_map<int, std::uint32_t> jobCounts;
@@ -135,7 +139,7 @@ public:
                              std::unique_ptr<PrinterHandle>& handle) override {
         handle.reset();
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return spool::kErrorRpcServerUnavailable;
         }
         if (isServerName(name)) {
@@ -156,7 +160,7 @@ public:
 
     win32::Error defaultPrinter(std::wstring& name) override {
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return spool::kErrorRpcServerUnavailable;
         }
         name = snapshot->defaultPrinter;
@@ -165,7 +169,7 @@ public:
 
     win32::Error setDefaultPrinter(const std::wstring& name) override {
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return spool::kErrorRpcServerUnavailable;
         }
         return editor().setDefaultPrinter(QString::fromStdWString(name));
@@ -176,7 +180,7 @@ public:
                                     std::vector<std::int32_t>* output) override {
         const auto snapshot = current();
         const QueueEntry* queue =
-            snapshot && snapshot->running ? snapshot->findByName(printer) : nullptr;
+            m_reader->isRunning(snapshot) ? snapshot->findByName(printer) : nullptr;
         if (queue == nullptr) {
             return -1;
         }
@@ -200,7 +204,7 @@ public:
 
     win32::Error addPrinterConnection(const std::wstring& path) override {
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return spool::kErrorRpcServerUnavailable;
         }
         QString host;
@@ -218,7 +222,7 @@ public:
 
     win32::Error deletePrinterConnection(const std::wstring& name) override {
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return spool::kErrorRpcServerUnavailable;
         }
         return editor().removeConnection(QString::fromStdWString(name));
@@ -237,14 +241,20 @@ public:
         if (watched.empty()) {
             return win32::kInvalidParameter;
         }
-        // Watching before looking, so that no change falls between the look and the wait.
+        // Watching before looking, so that no change falls between the look and the wait. The
+        // services document is watched too: a spooler that stops ends every wait on it.
         ChangeWatch watch(m_reader->stateDirectory(), QLatin1String(kSpoolerFacility));
-        if (!watch.isValid()) {
+        ChangeWatch serviceWatch(m_reader->stateDirectory(),
+                                 QLatin1String(services::kServicesFacility));
+        if (!watch.isValid() || !serviceWatch.isValid()) {
             return win32::kNotEnoughMemory;
         }
         QElapsedTimer timer;
         timer.start();
         for (;;) {
+            if (!m_reader->isRunning(m_reader->snapshot())) {
+                return spool::kErrorRpcServerUnavailable;
+            }
             for (std::size_t i = 0; i < watched.size(); ++i) {
                 if (watched[i]->isSignalled()) {
                     index = i;
@@ -256,7 +266,10 @@ public:
             if (timeoutMs >= 0 && remaining == 0) {
                 return spool::kErrorWaitTimeout;
             }
-            watch.wait(remaining);
+            pollfd fds[] = {{watch.fd(), POLLIN, 0}, {serviceWatch.fd(), POLLIN, 0}};
+            ::poll(fds, 2, remaining);
+            watch.wait(0);
+            serviceWatch.wait(0);
         }
     }
 
@@ -304,8 +317,10 @@ QString spoolFolder(Registry& registry, const FileSystem& fileSystem) {
 }
 
 std::unique_ptr<Spooler> makeSimSpooler(Machine& machine, Registry& registry,
-                                        const FileSystem& fileSystem) {
-    return std::make_unique<SimSpooler>(machine, spoolFolder(registry, fileSystem));
+                                        const FileSystem& fileSystem,
+                                        std::function<bool()> serviceRunning) {
+    return std::make_unique<SimSpooler>(machine, spoolFolder(registry, fileSystem),
+                                        std::move(serviceRunning));
 }
 
 }  // namespace platform::sim::spooler

@@ -18,10 +18,14 @@ class Machine;
 
 namespace platform::sim::spooler {
 
-// The simulated PC's print spooler. While its state cannot be read (a machine that could not be
-// opened, say) it answers as a spooler that is not running: 1722 for every call.
+// The simulated PC's print spooler. While its Spooler service does not run (`serviceRunning`
+// answers false), or its state cannot be read (a machine that could not be opened, say), it
+// answers as Windows does when the spooler is not running: 1722 for every call. It reads its
+// jobs from the spool folder whenever it is asked, so a folder cleaned while it was stopped is
+// what it finds when it runs again.
 std::unique_ptr<Spooler> makeSimSpooler(Machine& machine, Registry& registry,
-                                        const FileSystem& fileSystem);
+                                        const FileSystem& fileSystem,
+                                        std::function<bool()> serviceRunning);
 
 // The host path of the spool folder: the registry's DefaultSpoolDirectory
 // (HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers), mapped into the machine's drives.

@@ -2,6 +2,7 @@
 // connections to other PCs' queues, and the printing programs.
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/Services.h"
 #include "platform/Spooler.h"
 #include "platform/sim/core/ProcessPc.h"
 #include "platform/sim/core/SimulatedPc.h"
@@ -15,10 +16,22 @@ namespace platform::sim {
 
 namespace {
 
-// Uses the registry (the spool folder's setting) and the shell's drives.
+// Whether the Spooler service runs, asked as any program asks the service control manager.
+bool spoolerServiceRuns(Services& services) {
+    std::unique_ptr<ServiceManager> manager;
+    std::unique_ptr<ServiceHandle> service;
+    ServiceStatus status;
+    return services.openManager(svc::kManagerConnect, manager) == win32::kSuccess &&
+           manager->openService(L"Spooler", svc::kQueryStatus, service) == win32::kSuccess &&
+           service->queryStatus(status) == win32::kSuccess && status.currentState == svc::kRunning;
+}
+
+// Uses the registry (the spool folder's setting), the shell's drives and the services.
 void buildSpooler(SimulatedPc& pc) {
+    Services* services = &pc.get<Services>();
     pc.provide<Spooler>(
-        spooler::makeSimSpooler(pc.machine(), pc.get<Registry>(), pc.get<FileSystem>()));
+        spooler::makeSimSpooler(pc.machine(), pc.get<Registry>(), pc.get<FileSystem>(),
+                                [services] { return spoolerServiceRuns(*services); }));
 }
 
 }  // namespace

@@ -42,8 +42,15 @@ QString documentStamp(const QString& path) {
 
 }  // namespace
 
-SpoolerReader::SpoolerReader(StateStore& store, QString spoolFolder)
-    : m_store(store), m_spoolFolder(std::move(spoolFolder)) {}
+SpoolerReader::SpoolerReader(StateStore& store, QString spoolFolder,
+                             std::function<bool()> serviceRunning)
+    : m_store(store),
+      m_spoolFolder(std::move(spoolFolder)),
+      m_serviceRunning(std::move(serviceRunning)) {}
+
+bool SpoolerReader::isRunning(const std::shared_ptr<const SpoolerSnapshot>& snapshot) const {
+    return snapshot && snapshot->running && m_serviceRunning();
+}
 
 QString SpoolerReader::stateDirectory() const {
     return m_store.directory();

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -20,7 +22,14 @@ namespace platform::sim::spooler {
 // another costs a stat, not a parse, and a full description of N queues stays linear in N.
 class SpoolerReader {
 public:
-    SpoolerReader(StateStore& store, QString spoolFolder);
+    // `serviceRunning` tells whether the Spooler service runs; the spooler answers nothing
+    // while it does not.
+    SpoolerReader(
+        StateStore& store, QString spoolFolder,
+        std::function<bool()> serviceRunning = [] { return true; });
+
+    // True when the spooler serves calls: its state is readable and its service runs.
+    bool isRunning(const std::shared_ptr<const SpoolerSnapshot>& snapshot) const;
 
     // Null when the state document cannot be read (the error is logged, naming the file).
     std::shared_ptr<const SpoolerSnapshot> snapshot();
@@ -33,6 +42,7 @@ public:
 private:
     StateStore& m_store;
     QString m_spoolFolder;
+    std::function<bool()> m_serviceRunning;
     JobIndex m_jobIndex;
     std::mutex m_mutex;
     QString m_stamp;
