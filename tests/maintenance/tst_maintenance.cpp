@@ -138,9 +138,12 @@ void MaintenanceTest::missingKestruneAnswersFileNotFound() {
     QCOMPARE(run("checkPrinterSpool()").toInt(), 1);
 }
 
+// Kestrune ends once the start is asked for: the spooler is start-pending, then running.
 void MaintenanceTest::restartMendsTheSpooler() {
     QCOMPARE(run("restartPrinterSpool()").toInt(), 0);
-    QCOMPARE(run("checkPrinterSpool()").toInt(), 4);
+    const int state = run("checkPrinterSpool()").toInt();
+    QVERIFY2(state == 2 || state == 4, qPrintable(QString::number(state)));
+    QTRY_COMPARE_WITH_TIMEOUT(run("checkPrinterSpool()").toInt(), 4, 3000);
 }
 
 void MaintenanceTest::queueFlagsOfErrorAndFreshJobs() {
@@ -152,19 +155,25 @@ void MaintenanceTest::queueFlagsOfErrorAndFreshJobs() {
 }
 
 void MaintenanceTest::sharingKeepsTheShareName() {
-    QCOMPARE(run("checkPrinterSharing('Label Printer')").toBoolean(), false);
-    QCOMPARE(run("enablePrinterSharing('Label Printer')").toInt(), 0);
-    QCOMPARE(run("checkPrinterSharing('Label Printer')").toBoolean(), true);
-    QCOMPARE(runTool({"printer", "share", "Office Laser", "X"}), 0);
+    const QString pdf = "'Microsoft Print to PDF'";
+    QCOMPARE(run("checkPrinterSharing(" + pdf + ")").toBoolean(), false);
+    QCOMPARE(run("enablePrinterSharing(" + pdf + ")").toInt(), 0);
+    QCOMPARE(run("checkPrinterSharing(" + pdf + ")").toBoolean(), true);
+    QCOMPARE(runTool({"printer", "share", "Office Laser", "--shared", "X"}), 0);
     QCOMPARE(run("enablePrinterSharing('Office Laser')").toInt(), 0);
     std::vector<platform::PrinterInfo2> queues;
     QCOMPARE(platform::spooler().enumPrinters2(platform::spool::kEnumLocal, queues), 0u);
+    int checked = 0;
     for (const platform::PrinterInfo2& queue : queues) {
-        if (queue.printerName == L"Label Printer")
-            QCOMPARE(queue.shareName, std::wstring(L"Label Printer"));
-        if (queue.printerName == L"Office Laser")
+        if (queue.printerName == L"Microsoft Print to PDF" && ++checked)
+            QCOMPARE(queue.shareName, std::wstring(L"Microsoft Print to PDF"));
+        if (queue.printerName == L"Office Laser" && ++checked)
             QCOMPARE(queue.shareName, std::wstring(L"X"));
     }
+    QCOMPARE(checked, 2);
+    // A queue that grants printing only refuses the change; an unknown one is no printer.
+    QCOMPARE(run("enablePrinterSharing('Label Printer')").toInt(), 5);
+    QCOMPARE(run("checkPrinterSharing('Label Printer')").toBoolean(), false);
     QCOMPARE(run("enablePrinterSharing('No Such Queue')").toInt(), 1801);
 }
 
@@ -200,7 +209,7 @@ void MaintenanceTest::combinedRepairMendsAStuckPc() {
     QTest::qWait(500);
     QCOMPARE(m_window->count("notifyFinishResetAllByCpp"), 1);
 
-    QCOMPARE(run("checkPrinterSpool()").toInt(), 4);
+    QTRY_COMPARE_WITH_TIMEOUT(run("checkPrinterSpool()").toInt(), 4, 3000);
     QCOMPARE(run("checkPrinterQueue('Warehouse Printer')").toInt(), 0);
     QCOMPARE(spoolFiles(), QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(PrinterAPI::PrinterMonitor::instance().passesStarted() > passes,

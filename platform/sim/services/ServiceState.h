@@ -41,9 +41,9 @@ constexpr const char* kPendingTarget = "pendingTarget";
 }  // namespace key
 
 // How long the simulated services take to stop and to start, and the wait hint they report
-// while they do: the Spooler of a real PC stops in well under a second.
+// while they do: the Spooler of a real PC stops and starts in well under a second.
 constexpr int kStopMs = 600;
-constexpr int kStartMs = 600;
+constexpr int kStartMs = 300;
 constexpr std::uint32_t kWaitHintMs = 200;
 
 // The services of the document, the default set when it describes none.

@@ -223,11 +223,10 @@ public:
         if (stored.isEmpty()) {
             return svc::kErrorServiceDoesNotExist;
         }
-        const std::uint32_t granted = access == svc::kAllAccess ? svc::kAllAccess : access;
-        if (!m_machine.system().elevated && (granted & ~kServiceReadRights) != 0) {
+        if (!m_machine.system().elevated && (access & ~kServiceReadRights) != 0) {
             return win32::kAccessDenied;
         }
-        service = std::make_unique<SimServiceHandle>(m_machine.store(), stored, granted);
+        service = std::make_unique<SimServiceHandle>(m_machine.store(), stored, access);
         return win32::kSuccess;
     }
 
