@@ -87,9 +87,10 @@ bool splitConnectionPath(const std::wstring& path, QString& host, QString& share
 
 class SimSpooler final : public Spooler {
 public:
-    SimSpooler(Machine& machine, const QString& folder, std::function<bool()> serviceRunning)
+    SimSpooler(Machine& machine, const QString& folder,
+               std::function<std::uint32_t()> serviceProcess)
         : m_reader(
-              std::make_shared<SpoolerReader>(machine.store(), folder, std::move(serviceRunning))),
+              std::make_shared<SpoolerReader>(machine.store(), folder, std::move(serviceProcess))),
           m_computerName(machine.system().computerName) {}
 
     win32::Error enumPrinters2(std::uint32_t flags, std::vector<PrinterInfo2>& printers) override {
@@ -318,9 +319,9 @@ QString spoolFolder(Registry& registry, const FileSystem& fileSystem) {
 
 std::unique_ptr<Spooler> makeSimSpooler(Machine& machine, Registry& registry,
                                         const FileSystem& fileSystem,
-                                        std::function<bool()> serviceRunning) {
+                                        std::function<std::uint32_t()> serviceProcess) {
     return std::make_unique<SimSpooler>(machine, spoolFolder(registry, fileSystem),
-                                        std::move(serviceRunning));
+                                        std::move(serviceProcess));
 }
 
 }  // namespace platform::sim::spooler

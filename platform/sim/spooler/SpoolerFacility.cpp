@@ -1,5 +1,7 @@
 // The simulated PC's print spooler: queues, jobs in the spool folder, change notifications,
 // connections to other PCs' queues, and the printing programs.
+#include <algorithm>
+
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
@@ -16,14 +18,17 @@ namespace platform::sim {
 
 namespace {
 
-// Whether the Spooler service runs, asked as any program asks the service control manager.
-bool spoolerServiceRuns(Services& services) {
+// The process of the running Spooler service, 0 while it does not run, asked as any program
+// asks the service control manager.
+std::uint32_t spoolerServiceProcess(Services& services) {
     std::unique_ptr<ServiceManager> manager;
     std::unique_ptr<ServiceHandle> service;
-    ServiceStatus status;
-    return services.openManager(svc::kManagerConnect, manager) == win32::kSuccess &&
-           manager->openService(L"Spooler", svc::kQueryStatus, service) == win32::kSuccess &&
-           service->queryStatus(status) == win32::kSuccess && status.currentState == svc::kRunning;
+    ServiceStatusProcess status;
+    const bool read =
+        services.openManager(svc::kManagerConnect, manager) == win32::kSuccess &&
+        manager->openService(L"Spooler", svc::kQueryStatus, service) == win32::kSuccess &&
+        service->queryStatusProcess(status) == win32::kSuccess;
+    return read && status.currentState == svc::kRunning ? std::max(status.processId, 1u) : 0;
 }
 
 // Uses the registry (the spool folder's setting), the shell's drives and the services.
@@ -31,7 +36,7 @@ void buildSpooler(SimulatedPc& pc) {
     Services* services = &pc.get<Services>();
     pc.provide<Spooler>(
         spooler::makeSimSpooler(pc.machine(), pc.get<Registry>(), pc.get<FileSystem>(),
-                                [services] { return spoolerServiceRuns(*services); }));
+                                [services] { return spoolerServiceProcess(*services); }));
 }
 
 }  // namespace

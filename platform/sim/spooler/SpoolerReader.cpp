@@ -43,13 +43,20 @@ QString documentStamp(const QString& path) {
 }  // namespace
 
 SpoolerReader::SpoolerReader(StateStore& store, QString spoolFolder,
-                             std::function<bool()> serviceRunning)
+                             std::function<std::uint32_t()> serviceProcess)
     : m_store(store),
       m_spoolFolder(std::move(spoolFolder)),
-      m_serviceRunning(std::move(serviceRunning)) {}
+      m_serviceProcess(std::move(serviceProcess)) {}
 
-bool SpoolerReader::isRunning(const std::shared_ptr<const SpoolerSnapshot>& snapshot) const {
-    return snapshot && snapshot->running && m_serviceRunning();
+bool SpoolerReader::isRunning(const std::shared_ptr<const SpoolerSnapshot>& snapshot) {
+    if (!snapshot || !snapshot->running) {
+        return false;
+    }
+    const std::uint32_t process = m_serviceProcess();
+    if (process != 0 && m_lastProcess.exchange(process) != process) {
+        m_jobIndex.invalidate();  // a spooler that starts reads its jobs from the folder
+    }
+    return process != 0;
 }
 
 QString SpoolerReader::stateDirectory() const {

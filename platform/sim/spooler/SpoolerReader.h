@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 
 #include <memory>
@@ -22,14 +24,15 @@ namespace platform::sim::spooler {
 // another costs a stat, not a parse, and a full description of N queues stays linear in N.
 class SpoolerReader {
 public:
-    // `serviceRunning` tells whether the Spooler service runs; the spooler answers nothing
-    // while it does not.
+    // `serviceProcess` answers the process id of the running Spooler service, 0 while it does
+    // not run; the spooler answers nothing then, and reads its jobs from the spool folder anew
+    // whenever the service has started again.
     SpoolerReader(
         StateStore& store, QString spoolFolder,
-        std::function<bool()> serviceRunning = [] { return true; });
+        std::function<std::uint32_t()> serviceProcess = [] { return 1u; });
 
     // True when the spooler serves calls: its state is readable and its service runs.
-    bool isRunning(const std::shared_ptr<const SpoolerSnapshot>& snapshot) const;
+    bool isRunning(const std::shared_ptr<const SpoolerSnapshot>& snapshot);
 
     // Null when the state document cannot be read (the error is logged, naming the file).
     std::shared_ptr<const SpoolerSnapshot> snapshot();
@@ -42,7 +45,8 @@ public:
 private:
     StateStore& m_store;
     QString m_spoolFolder;
-    std::function<bool()> m_serviceRunning;
+    std::function<std::uint32_t()> m_serviceProcess;
+    std::atomic<std::uint32_t> m_lastProcess{0};
     JobIndex m_jobIndex;
     std::mutex m_mutex;
     QString m_stamp;
