@@ -109,7 +109,7 @@ int run(int argc, char** argv) {
     }
     const EngineUse engineUse;
     // Loads the saved download folder before any page can ask for it.
-    downloads::User::instance().initialize();
+    downloads::User::instance();
     webhost::SingleInstance instance;
     if (settings.singleApp && instance.anotherInstanceRunning(settings.product.productName,
                                                               settings.window.windowClass)) {

@@ -21,9 +21,6 @@ public:
     static User& instance();
     ~User() override;
 
-    // Start-up calls this once; there is nothing to do yet beyond creating the object.
-    void initialize() {}
-
     // The folder as the page sees it: null until loaded or set. UI thread only.
     QString downloadDir() const { return m_downloadDir; }
     void setDownloadDir(const QString& folder) { m_downloadDir = folder; }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/Devices.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
@@ -37,8 +38,6 @@ constexpr wchar_t kFileAndPrinterSharing[] = L"文件和打印机共享";
 constexpr wchar_t kNetworkDiscovery[] = L"网络发现";
 // E_NOTIMPL: what the rule-group calls answer while this build has no firewall facility.
 constexpr std::int32_t kComNotImplemented = static_cast<std::int32_t>(0x80004001);
-// CR_CALL_NOT_IMPLEMENTED: what re-detection answers while this build has no device facility.
-constexpr std::uint32_t kCrCallNotImplemented = 0x34;
 
 // Reads the status until the service has stopped; kSuccess then, else the read's error or
 // ERROR_SERVICE_REQUEST_TIMEOUT once `deadline` passed.
@@ -170,9 +169,14 @@ int enableSharingRuleGroups() {
 }
 
 std::uint32_t reenumerateDevices() {
-    // Device re-detection goes through the configuration manager of the device facility, which
-    // this build does not have yet.
-    return kCrCallNotImplemented;
+    platform::Devices& devices = platform::devices();
+    std::uint32_t root = 0;
+    const platform::dev::ConfigRet located =
+        devices.locateDevNode(std::wstring(), platform::dev::kCmLocateDevNodeNormal, root);
+    if (located != platform::dev::kCrSuccess) {
+        return located;
+    }
+    return devices.reenumerateDevNode(root, platform::dev::kCmReenumerateNormal);
 }
 
 }  // namespace kestrune

@@ -2,7 +2,7 @@
 
 #include "Commands.h"
 #include "MainBlkWindow.h"
-#include "printers/PrinterCommands.h"
+#include "mainwindow/PrinterCommands.h"
 #include "webhost/BaseWindow.h"
 
 namespace mainwindow {
@@ -60,7 +60,7 @@ constexpr CommandRow kCommands[] = {
     {"resetSpool_firewall_queue", B::Handle, 0, resetSpoolFirewallQueue},
     {"installDriverPackage", B::Handle, 3, installDriverPackage},
     {"getPrinterInfo", B::None, 0, withoutWindow<PrinterCommands::getPrinterInfoCommand>},
-    {"setUSBServiceFilter", B::Window, 1, nullptr},
+    {"setUSBServiceFilter", B::Window, 1, setUSBServiceFilter},
     {"setNetDevOverCountUserHandle", B::Window, 3, nullptr},
     {"checkMMCExists", B::None, 1, withoutWindow<PrinterCommands::checkMMCExistsCommand>},
     {"queryShareEnv", B::None, 0, nullptr},

@@ -38,7 +38,12 @@ JsValue enableFirewall(const JsCall& call, MainBlkWindow& window);
 JsValue enablePrinterSharing(const JsCall& call, MainBlkWindow& window);
 JsValue cleanPrinterQueue(const JsCall& call, MainBlkWindow& window);
 JsValue resetSpoolFirewallQueue(const JsCall& call, MainBlkWindow& window);
+// USB detection's service filter.
+JsValue setUSBServiceFilter(const JsCall& call, MainBlkWindow& window);
 
 }  // namespace commands
+
+// Opens the window that follows the installation of the watched USB printer.
+void openInstallMonitor(MainBlkWindow& owner);
 
 }  // namespace mainwindow

@@ -1,16 +1,21 @@
 #include "MainBlkWindow.h"
 
+#include <QLoggingCategory>
+
 #include <QApplication>
 #include <QDebug>
 #include <QWidget>
 
 #include "CommandTable.h"
+#include "Commands.h"
 #include "MainMessages.h"
 #include "PagePayloads.h"
 #include "downloads/User.h"
-#include "printers/PrinterCommands.h"
+#include "mainwindow/PrinterCommands.h"
 #include "printers/PrinterInventory.h"
 #include "printers/PrinterRecords.h"
+
+Q_LOGGING_CATEGORY(lcMainWindow, "corvanta.mainwindow")
 
 namespace mainwindow {
 
@@ -40,7 +45,7 @@ MainBlkWindow::MainBlkWindow(const QByteArray& startUrl)
     : BaseBlkWinow(0, false, startUrl), m_serviceFilter(defaultServiceFilter()) {}
 
 MainBlkWindow::~MainBlkWindow() {
-    qDebug() << "~MainBlkWindow";
+    qCDebug(lcMainWindow) << "~MainBlkWindow";
 }
 
 void MainBlkWindow::bindPageFunctions() {
@@ -88,7 +93,7 @@ LResult MainBlkWindow::onSysClose() {
 
 LResult MainBlkWindow::onPrinterChange(WindowMessage& message) {
     if (const auto* change = message.payloadAs<PrinterAPI::PrinterChangePayload>())
-        notifyPage("notifyPrinterChangeByCpp", {PrinterAPI::changeInfoToObject(change->info)});
+        notifyPage("notifyPrinterChangeByCpp", {PrinterCommands::changeInfoToObject(change->info)});
     return 0;
 }
 
@@ -120,9 +125,12 @@ LResult MainBlkWindow::windowProc(WindowMessage& message) {
                 return onSysClose();
             break;
         case webhost::kWmTimer:
-            // The install monitor's window arrives with the USB device Parts.
-            if (message.wParam == kTimerInstallMonitor)
+            // Only the page's sendMessage delivers this id; no timer runs under it, so there
+            // is none to stop.
+            if (message.wParam == kTimerInstallMonitor) {
+                openInstallMonitor(*this);
                 return 0;
+            }
             break;
         case kMsgPrinterChanged:
             onPrinterChange(message);

@@ -243,13 +243,12 @@ public:
                                          std::unique_ptr<ChangeNotification>& notification) = 0;
 };
 
-// Errors specific to the spooler, besides those of Win32Error.h.
+// Errors specific to the spooler, besides those of Win32Error.h (kInvalidPrinterName,
+// kRpcServerUnavailable and the rest).
 namespace spool {
 constexpr win32::Error kErrorWaitTimeout = 258;
 constexpr win32::Error kErrorUnknownPrinterDriver = 1797;
-constexpr win32::Error kErrorInvalidPrinterName = 1801;
 constexpr win32::Error kErrorPrinterAlreadyExists = 1802;
-constexpr win32::Error kErrorRpcServerUnavailable = 1722;
 }  // namespace spool
 
 class Spooler {

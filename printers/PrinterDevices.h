@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVector>
 
+#include "platform/Devices.h"
+
 namespace PrinterAPI {
 
 // A present device of the printer setup class: its description (else its friendly name) and
@@ -12,8 +14,9 @@ struct PrinterClassDevice {
     QString hardwareId;
 };
 
-// The PC's present printer-class devices, in device-set order. Reading the device tree belongs
-// to the device inventory; until it exists this PC reports none.
+// The present devices of the printer setup class, in device-set order; none when the set
+// cannot be had.
+QVector<PrinterClassDevice> printerClassDevices(platform::Devices& devices);
 QVector<PrinterClassDevice> printerClassDevices();
 
 }  // namespace PrinterAPI

@@ -178,38 +178,6 @@ quint32 readPrinterState(platform::Spooler& spooler, const QString& queue,
     return platform::win32::kSuccess;
 }
 
-webhost::JsValue changeInfoToObject(const PrinterChangeInfo& info) {
-    auto integer = [](quint32 value) {
-        return webhost::JsValue::integer(static_cast<qint32>(value));
-    };
-    webhost::JsValue object = webhost::JsValue::emptyObject();
-    object.set("dwChanged", integer(info.dwChanged));
-    webhost::JsValue fields = webhost::JsValue::emptyArray();
-    for (int i = 0; i < info.dwNotifyField.size(); ++i) {
-        fields.setAt(i, integer(info.dwNotifyField[i]));
-    }
-    object.set("dwNotifyField", fields);
-    object.set("printerName", webhost::JsValue::string(info.printerName));
-    object.set("printerServer", webhost::JsValue::string(info.printerServer));
-    object.set("newPrinterName", webhost::JsValue::string(info.newPrinterName));
-    object.set("dwAttribute", integer(info.dwAttribute));
-    object.set("dwPrinterStatus", integer(info.dwPrinterStatus));
-    object.set("dwJobStatus", integer(info.dwJobStatus));
-    object.set("dwCjobs", integer(info.dwCjobs));
-    return object;
-}
-
-webhost::JsValue printerInfoAnswer(platform::Spooler& spooler, const QString& queue) {
-    PrinterChangeInfo info;
-    const quint32 code = readPrinterState(spooler, queue, info);
-    webhost::JsValue answer = webhost::JsValue::emptyObject();
-    answer.set("code", webhost::JsValue::integer(static_cast<qint32>(code)));
-    if (code == 0) {
-        answer.set("info", changeInfoToObject(info));
-    }
-    return answer;
-}
-
 QByteArray printerDeviceListJson() {
     QJsonArray devices;
     for (const PrinterClassDevice& device : printerClassDevices()) {

@@ -6,7 +6,6 @@
 #include <QVector>
 
 #include "PrinterRecords.h"
-#include "webhost/JsValue.h"
 
 namespace platform {
 class Spooler;
@@ -31,12 +30,6 @@ QString printersToJson(int connections);
 // Fills `info` with the queue's state (dwChanged 0, no fields); the spooler's error, 0 on
 // success.
 quint32 readPrinterState(platform::Spooler& spooler, const QString& queue, PrinterChangeInfo& info);
-
-// The page object of a record, members in the order the page expects.
-webhost::JsValue changeInfoToObject(const PrinterChangeInfo& info);
-
-// The page's answer of getPrinterInfo: {"code": n} and, when n is 0, "info".
-webhost::JsValue printerInfoAnswer(platform::Spooler& spooler, const QString& queue);
 
 // The printer-class devices as an indented JSON array of {"desc", "hardid"}. The device
 // inventory comes later; until then the PC reports none.

@@ -133,7 +133,7 @@ void PrinterMonitor::run() {
 
 bool PrinterMonitor::isSpoolerDown() {
     std::vector<platform::PrinterInfo2> queues;
-    return m_spooler.enumPrinters2(spool::kEnumLocal, queues) == spool::kErrorRpcServerUnavailable;
+    return m_spooler.enumPrinters2(spool::kEnumLocal, queues) == win32::kRpcServerUnavailable;
 }
 
 // Asks the spooler once a wait slice until it answers: the spooler announces nothing when it
@@ -217,7 +217,7 @@ quint32 PrinterMonitor::runPass(bool& spoolerDown) {
             continue;
         }
         if (waited != kSuccess || index >= watches.size()) {
-            spoolerDown = waited == spool::kErrorRpcServerUnavailable || isSpoolerDown();
+            spoolerDown = waited == win32::kRpcServerUnavailable || isSpoolerDown();
             return 0;
         }
         Watch& watch = watches[index];

@@ -1,5 +1,7 @@
 #include "BaseBlkWinow.h"
 
+#include <QLoggingCategory>
+
 #include "TrayIcon.h"
 
 #include <QDebug>
@@ -14,13 +16,14 @@
 #include "Navigation.h"
 #include "ProgramFolder.h"
 #include "ShowCommand.h"
-#include "TrayIcon.h"
 #include "WindowList.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/Processes.h"
 #include "platform/SystemInfo.h"
 #include "process/Dialogs.h"
+
+Q_LOGGING_CATEGORY(lcWindow, "corvanta.webhost.window")
 
 namespace webhost {
 namespace {
@@ -43,7 +46,7 @@ BaseBlkWinow::BaseBlkWinow(WindowHandle owner, bool createAsModal, const QByteAr
 
 BaseBlkWinow::~BaseBlkWinow() {
     m_trayIcon.reset();  // removes the icon from the notification area
-    qDebug() << "~BaseBlkWinow";
+    qCDebug(lcWindow) << "~BaseBlkWinow";
 }
 
 TrayIcon& BaseBlkWinow::trayIcon() {
@@ -296,7 +299,7 @@ LResult BaseBlkWinow::windowProc(WindowMessage& message) {
 }
 
 LResult BaseBlkWinow::onSysCommand(WindowMessage& message) {
-    qDebug().noquote() << "wParam=" + QString::number(message.wParam);
+    qCDebug(lcWindow).noquote() << "wParam=" + QString::number(message.wParam);
     if ((message.wParam & 0xFFF0) != kScClose) {
         return defaultWindowProc(message);
     }

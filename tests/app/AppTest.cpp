@@ -8,6 +8,8 @@
 #include <QtTest>
 #include <memory>
 
+#include "TestMain.h"
+
 namespace {
 
 constexpr const char* kCorvantaBinary = CORVANTA_BINARY;
@@ -285,5 +287,7 @@ void AppTest::quitWithAnotherWindowOpen() {
     }
 }
 
-QTEST_GUILESS_MAIN(AppTest)
+namespace {
+const bool registered = registerTest<AppTest>("AppTest");
+}  // namespace
 #include "AppTest.moc"

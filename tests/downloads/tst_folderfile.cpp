@@ -1,6 +1,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestMain.h"
+
 #include "downloads/FolderFile.h"
 
 using downloads::readFolderFile;
@@ -90,5 +92,7 @@ void FolderFileTest::missingFileIsNull() {
     QVERIFY(readFolderFile(m_dir.filePath(QStringLiteral("absent"))).isNull());
 }
 
-QTEST_APPLESS_MAIN(FolderFileTest)
+namespace {
+const bool registered = registerTest<FolderFileTest>("FolderFileTest");
+}  // namespace
 #include "tst_folderfile.moc"

@@ -179,10 +179,12 @@ private slots:
             << asIs << hang << QStringList{"2"} << 1061 << pend << demand << true << "";
         QTest::newRow("1 without a firewall facility: 1")
             << asIs << none << QStringList{"1"} << 1 << r << demand << false << "";
-        QTest::newRow("3 device re-detection not available: CR_CALL_NOT_IMPLEMENTED")
-            << asIs << none << QStringList{"3"} << 0x34 << r << demand << false << "";
+        QTest::newRow("3 device re-detection")
+            << asIs << none << QStringList{"3"} << 0 << r << demand << false << "";
         QTest::newRow("1000 everything, the code of the last step")
-            << asIs << stop << QStringList{"1000"} << 0x34 << r << automatic << true << "";
+            << asIs << stop << QStringList{"1000"} << 0 << r << automatic << true << "";
+        QTest::newRow("1000 without a spooler: the re-detection's code all the same")
+            << noSpooler << none << QStringList{"1000"} << 0 << kNoSuchState << 0 << true << "";
         QTest::newRow("7 does nothing")
             << asIs << none << QStringList{"7"} << 0 << r << demand << false << "";
         QTest::newRow("text after the number is ignored")

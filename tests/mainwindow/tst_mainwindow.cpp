@@ -13,11 +13,14 @@
 #include <QtTest>
 #include <algorithm>
 
+#include "TestMain.h"
+
 #include "downloads/User.h"
 #include "mainwindow/CommandTable.h"
 #include "mainwindow/MainBlkWindow.h"
 #include "mainwindow/MainMessages.h"
 #include "mainwindow/PagePayloads.h"
+#include "mainwindow/PrinterCommands.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/SystemInfo.h"
@@ -157,6 +160,7 @@ private:
 };
 
 void MainWindowTest::initTestCase() {
+    QApplication::setQuitOnLastWindowClosed(false);
     QDir(m_folder.path()).mkpath("html");
     QFile page(m_folder.filePath("html/main.html"));
     QVERIFY(page.open(QIODevice::WriteOnly));
@@ -300,7 +304,7 @@ void MainWindowTest::messagesReachPageFunctions_data() {
         << QByteArray("[]");
     QTest::newRow("0x850 printer change")
         << 0x850u << 1ull << 0ll << 1 << QByteArray("notifyPrinterChangeByCpp")
-        << "[" + PrinterAPI::changeInfoToObject(printerChange()).toWire() + "]";
+        << "[" + PrinterCommands::changeInfoToObject(printerChange()).toWire() + "]";
     QTest::newRow("0x853 host shares")
         << 0x853u << 0ull << 7ll << 2 << QByteArray("notifySharePrinterByCpp2")
         << QByteArray(R"([{"printerName":"A"},7])");
@@ -558,20 +562,22 @@ void MainWindowTest::cleanupTestCase() {
     QTest::qWait(200);
 }
 
-int main(int argc, char** argv) {
-    // The download folder's defaults live under HOME and the configuration folders: keep them in
-    // a folder of this run.
-    QTemporaryDir home;
+namespace {
+
+// The download folder's defaults live under HOME and the configuration folders: keep them in a
+// folder of this run.
+const bool prepared = registerProcessSetup([] {
+    static QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
     qputenv("XDG_DOCUMENTS_DIR", home.filePath("Documents").toUtf8());
     qputenv("CORVANTA_MACHINE", home.filePath("pc").toUtf8());
     QApplication::setApplicationName("Corvanta");
     QApplication::setOrganizationName("Talvent");
-    QApplication application(argc, argv);
-    application.setQuitOnLastWindowClosed(false);
-    MainWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+});
+
+const bool registered = registerTest<MainWindowTest>("MainWindowTest");
+
+}  // namespace
 
 #include "tst_mainwindow.moc"

@@ -1,5 +1,7 @@
 #include "PageTest.h"
 
+#include "TestMain.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -1060,3 +1062,7 @@ void PageTest::rendersEachScreen() {
 void PageTest::requestsStayOnTheServedHost() {
     QCOMPARE(m_interceptor->foreign, QStringList());
 }
+
+namespace {
+const bool registered = registerTest<PageTest>("PageTest");
+}  // namespace

@@ -2,6 +2,8 @@
 #include <iostream>
 #include <sstream>
 
+#include "TestMain.h"
+
 #include "pcinfo/PcInventory.h"
 #include "platform/SystemInfo.h"
 #include "platform/posix/HostHardware.h"
@@ -292,5 +294,7 @@ void PcInventoryTest::hostHardwareFromFixture() {
     QCOMPARE(json.value("monitor").toString(), QString("unknown"));
 }
 
-QTEST_APPLESS_MAIN(PcInventoryTest)
+namespace {
+const bool registered = registerTest<PcInventoryTest>("PcInventoryTest");
+}  // namespace
 #include "tst_pcinventory.moc"

@@ -2,7 +2,8 @@
 // run several writers at once or kill one in the middle of a write.
 //   platform_sim_writer MACHINE PREFIX COUNT SIZE
 // sets COUNT values (0: until killed) named PREFIX<n> under HKCU\Software\CorvantaTest, each a
-// REG_SZ of SIZE characters that all equal the last digit of n.
+// REG_SZ of SIZE characters that all equal the last digit of n. After the first value it prints
+// "written".
 #include <QString>
 
 #include <cstdio>
@@ -41,6 +42,10 @@ int main(int argc, char* argv[]) {
         if (key->setValue(name, platform::kRegSz, bytes.data(),
                           static_cast<std::uint32_t>(bytes.size())) != platform::win32::kSuccess) {
             return 1;
+        }
+        if (n == 0) {
+            std::puts("written");  // tells a test that kills the writer that writing is under way
+            std::fflush(stdout);
         }
     }
     return 0;

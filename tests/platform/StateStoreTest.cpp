@@ -124,7 +124,7 @@ private slots:
         QFETCH(quint64, expected);
         QJsonObject document;
         if (!stored.isUndefined() && !stored.isNull()) {
-            document.insert(QLatin1String(sim::StateStore::kChangeCountField), stored);
+            document.insert(sim::StateStore::kChangeCountField, stored);
         }
         QCOMPARE(sim::StateStore::changeCount(document), expected);
     }
@@ -140,7 +140,9 @@ private slots:
             startWriter(writer, test->directory(), QStringLiteral("r%1_").arg(round), 0,
                         kValueSize);
             QVERIFY(writer.waitForStarted());
-            QThread::msleep(QRandomGenerator::global()->bounded(5, 60));
+            // Killed at a random moment once it writes, however slowly the machine starts it.
+            QVERIFY(writer.waitForReadyRead(30000));
+            QThread::msleep(QRandomGenerator::global()->bounded(0, 40));
             ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
             QVERIFY(writer.waitForFinished());
             QCOMPARE(writer.exitStatus(), QProcess::CrashExit);

@@ -7,12 +7,12 @@
 #include "TestMain.h"
 
 #include "PcFolder.h"
+#include "mainwindow/PrinterCommands.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/Spooler.h"
 #include "printers/PrintUiCommandLines.h"
 #include "printers/PrinterActions.h"
-#include "printers/PrinterCommands.h"
 #include "printers/PrinterConnections.h"
 #include "printers/PrinterInventory.h"
 

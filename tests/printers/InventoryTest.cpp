@@ -9,6 +9,7 @@
 #include "TestMain.h"
 
 #include "PcFolder.h"
+#include "mainwindow/PrinterCommands.h"
 #include "platform/Spooler.h"
 #include "platform/sim/spooler/SpoolerEditor.h"
 #include "printers/PrinterInventory.h"
@@ -177,14 +178,14 @@ private slots:
 
     void stateOfUnknownQueue() {
         const webhost::JsValue answer =
-            PrinterAPI::printerInfoAnswer(m_pc->pc().get<platform::Spooler>(), "Nope");
+            PrinterCommands::printerInfoAnswer(m_pc->pc().get<platform::Spooler>(), "Nope");
         QCOMPARE(answer.keys(), QList<QByteArray>{"code"});
         QCOMPARE(answer.get("code").toInt(), 1801);
     }
 
     void stateOfKnownQueue() {
-        const webhost::JsValue answer =
-            PrinterAPI::printerInfoAnswer(m_pc->pc().get<platform::Spooler>(), "Warehouse Printer");
+        const webhost::JsValue answer = PrinterCommands::printerInfoAnswer(
+            m_pc->pc().get<platform::Spooler>(), "Warehouse Printer");
         QCOMPARE(answer.get("code").toInt(), 0);
         const webhost::JsValue info = answer.get("info");
         QCOMPARE(info.keys(), (QList<QByteArray>{"dwChanged", "dwNotifyField", "printerName",
@@ -202,7 +203,7 @@ private slots:
         PrinterAPI::PrinterChangeInfo info;
         info.dwPrinterStatus = 0x80000000u;
         info.dwNotifyField = {1, 18};
-        const webhost::JsValue object = PrinterAPI::changeInfoToObject(info);
+        const webhost::JsValue object = PrinterCommands::changeInfoToObject(info);
         QCOMPARE(object.get("dwPrinterStatus").toNumber(), -2147483648.0);
         QCOMPARE(object.get("dwNotifyField").at(1).toInt(), 18);
     }

@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "CommandLineCases.h"
-#include "TestRunner.h"
+#include "TestMain.h"
 #include "platform/Processes.h"
 
 namespace {
@@ -56,6 +56,6 @@ private slots:
 };
 
 namespace {
-const TestRegistration registration([]() -> QObject* { return new CommandLineTest; });
+const bool registered = registerTest<CommandLineTest>("CommandLineTest");
 }
 #include "CommandLineTest.moc"

@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "TestRunner.h"
+#include "TestMain.h"
 
 class CrashHandlerTest : public QObject {
     Q_OBJECT
@@ -40,6 +40,6 @@ private slots:
 };
 
 namespace {
-const TestRegistration registration([]() -> QObject* { return new CrashHandlerTest; });
+const bool registered = registerTest<CrashHandlerTest>("CrashHandlerTest");
 }
 #include "CrashHandlerTest.moc"

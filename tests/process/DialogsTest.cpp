@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "TestRunner.h"
+#include "TestMain.h"
 #include "process/Dialogs.h"
 
 class DialogsTest : public QObject {
@@ -148,6 +148,6 @@ private:
 };
 
 namespace {
-const TestRegistration registration([]() -> QObject* { return new DialogsTest; });
+const bool registered = registerTest<DialogsTest>("DialogsTest");
 }
 #include "DialogsTest.moc"

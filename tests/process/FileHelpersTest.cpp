@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "TestRunner.h"
+#include "TestMain.h"
 #include "process/FileHelpers.h"
 
 class FileHelpersTest : public QObject {
@@ -67,6 +67,6 @@ private slots:
 };
 
 namespace {
-const TestRegistration registration([]() -> QObject* { return new FileHelpersTest; });
+const bool registered = registerTest<FileHelpersTest>("FileHelpersTest");
 }
 #include "FileHelpersTest.moc"

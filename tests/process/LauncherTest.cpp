@@ -1,7 +1,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "TestRunner.h"
+#include "TestMain.h"
 #include "process/ProcessLauncher.h"
 
 class LauncherTest : public QObject {
@@ -46,6 +46,6 @@ private slots:
 };
 
 namespace {
-const TestRegistration registration([]() -> QObject* { return new LauncherTest; });
+const bool registered = registerTest<LauncherTest>("LauncherTest");
 }
 #include "LauncherTest.moc"

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "TestRunner.h"
+#include "TestMain.h"
 #include "process/MachineId.h"
 
 using Address = std::vector<std::uint8_t>;
@@ -74,6 +74,6 @@ private slots:
 };
 
 namespace {
-const TestRegistration registration([]() -> QObject* { return new MachineIdTest; });
+const bool registered = registerTest<MachineIdTest>("MachineIdTest");
 }
 #include "MachineIdTest.moc"

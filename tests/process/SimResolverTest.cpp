@@ -2,7 +2,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "TestRunner.h"
+#include "TestMain.h"
 #include "platform/sim/shell/SimCommandResolver.h"
 
 using platform::sim::CommandKind;
@@ -147,6 +147,6 @@ private slots:
 };
 
 namespace {
-const TestRegistration registration([]() -> QObject* { return new SimResolverTest; });
+const bool registered = registerTest<SimResolverTest>("SimResolverTest");
 }
 #include "SimResolverTest.moc"

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "TestRunner.h"
+#include "TestMain.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "process/MachineId.h"
@@ -63,6 +63,6 @@ private slots:
 };
 
 namespace {
-const TestRegistration registration([]() -> QObject* { return new SystemDescriptionTest; });
+const bool registered = registerTest<SystemDescriptionTest>("SystemDescriptionTest");
 }
 #include "SystemDescriptionTest.moc"

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -15,7 +16,17 @@ std::map<std::string, TestFactory>& registeredTests() {
     return tests;
 }
 
+std::vector<std::function<void()>>& processSetups() {
+    static std::vector<std::function<void()>> setups;
+    return setups;
+}
+
 }  // namespace
+
+bool registerProcessSetup(std::function<void()> setup) {
+    processSetups().push_back(std::move(setup));
+    return true;
+}
 
 bool registerTestFactory(const char* name, TestFactory factory) {
     return registeredTests().emplace(name, std::move(factory)).second;
@@ -24,6 +35,9 @@ bool registerTestFactory(const char* name, TestFactory factory) {
 }  // namespace testsupport
 
 int main(int argc, char* argv[]) {
+    for (const auto& setup : testsupport::processSetups()) {
+        setup();
+    }
     QApplication app(argc, argv);
     int failures = 0;
     for (const auto& [name, factory] : testsupport::registeredTests()) {

@@ -16,6 +16,10 @@ using TestFactory = std::function<std::unique_ptr<QObject>()>;
 
 bool registerTestFactory(const char* name, TestFactory factory);
 
+// Runs before the application object is made, for what must be set up first (environment
+// variables that Qt or the simulated PC read at start, the application's name).
+bool registerProcessSetup(std::function<void()> setup);
+
 template <class Test>
 bool registerTest(const char* name) {
     return registerTestFactory(name, [] { return std::make_unique<Test>(); });
@@ -23,4 +27,5 @@ bool registerTest(const char* name) {
 
 }  // namespace testsupport
 
+using testsupport::registerProcessSetup;
 using testsupport::registerTest;

@@ -1,5 +1,7 @@
 #include "BridgeTest.h"
 
+#include "TestMain.h"
+
 #include <QFile>
 #include <QTest>
 #include <QWidget>
@@ -359,3 +361,7 @@ void BridgeTest::viewOutlivingItsWindowIsInert() {
     QVERIFY(view->callGlobal("pageFlag", {}).isUndefined());
     QCOMPARE(view->url(), QString());
 }
+
+namespace {
+const bool registered = registerTest<BridgeTest>("BridgeTest");
+}  // namespace

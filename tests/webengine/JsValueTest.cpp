@@ -1,5 +1,7 @@
 #include "JsValueTest.h"
 
+#include "TestMain.h"
+
 #include <QTest>
 #include <limits>
 
@@ -141,3 +143,7 @@ void JsValueTest::callReadsAbsentPositionsAsEmpty() {
     QCOMPARE(call.boolArg(3), false);
     QCOMPARE(call.utf8Arg(3), QByteArray());
 }
+
+namespace {
+const bool registered = registerTest<JsValueTest>("JsValueTest");
+}  // namespace

@@ -1,5 +1,7 @@
 #include "LocalPageServerTest.h"
 
+#include "TestMain.h"
+
 #include <httplib.h>
 
 #include <QTest>
@@ -103,3 +105,7 @@ void LocalPageServerTest::testAddressAnswersConstantBody() {
     QCOMPARE(QByteArray::fromStdString(result->get_header_value("Content-Type")),
              QByteArray("text/html"));
 }
+
+namespace {
+const bool registered = registerTest<LocalPageServerTest>("LocalPageServerTest");
+}  // namespace

@@ -1,5 +1,7 @@
 #include "ConfigInfTest.h"
 
+#include "TestMain.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -170,3 +172,7 @@ void ConfigInfTest::profileIntegers() {
     QFETCH(int, expected);
     QCOMPARE(webhost::parseProfileInt(text), expected);
 }
+
+namespace {
+const bool registered = registerTest<ConfigInfTest>("ConfigInfTest");
+}  // namespace

@@ -1,5 +1,7 @@
 #include "FrameGeometryTest.h"
 
+#include "TestMain.h"
+
 #include <QTextCodec>
 #include <QtTest>
 
@@ -141,3 +143,7 @@ void FrameGeometryTest::navigation() {
     QCOMPARE(int(decision.kind), kind);
     QCOMPARE(decision.argument, argument);
 }
+
+namespace {
+const bool registered = registerTest<FrameGeometryTest>("FrameGeometryTest");
+}  // namespace

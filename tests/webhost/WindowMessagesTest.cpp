@@ -1,5 +1,7 @@
 #include "WindowMessagesTest.h"
 
+#include "TestMain.h"
+
 #include <QThread>
 #include <QtTest>
 #include <atomic>
@@ -125,3 +127,7 @@ void WindowMessagesTest::findByClassIgnoresLetterCase() {
     QCOMPARE(windowList::findByClass("MAINWINDOW"), main.handle);
     QCOMPARE(windowList::findByClass("noSuchClass"), WindowHandle(0));
 }
+
+namespace {
+const bool registered = registerTest<WindowMessagesTest>("WindowMessagesTest");
+}  // namespace

@@ -105,9 +105,8 @@ QString Machine::defaultDirectory() {
 }
 
 bool Machine::isMachine(const QString& directory) {
-    return QFileInfo::exists(
-        QDir(Machine::stateDirectory(directory))
-            .filePath(QLatin1String(kSystemFacility) + QStringLiteral(".json")));
+    return QFileInfo::exists(QDir(Machine::stateDirectory(directory))
+                                 .filePath(kSystemFacility + QStringLiteral(".json")));
 }
 
 QString Machine::stateDirectory(const QString& directory) {
@@ -135,7 +134,7 @@ std::unique_ptr<Machine> Machine::openOrSeed(const QString& directory, const Fac
                                              QString& error) {
     if (isEmptyOrMissing(directory)) {
         Profile profile;
-        if (!loadProfile(QLatin1String(kDefaultProfileName), facilities, profile, error)) {
+        if (!loadProfile(kDefaultProfileName, facilities, profile, error)) {
             return nullptr;
         }
         QString createError;

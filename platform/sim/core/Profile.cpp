@@ -36,10 +36,9 @@ bool rejectUnknownSections(const QJsonObject& root, const std::vector<ProfileSec
 
 // The system section has been checked by its parser; this keeps its facts at hand for seeding.
 bool readProfileSystem(Profile& profile, QString& error) {
-    const QJsonObject system = profile.documents.value(QLatin1String(kSystemFacility))
-                                   .value(QLatin1String(kSystemFacility))
-                                   .toObject();
-    return systemFactsFromJson(system, QLatin1String(kSystemFacility), profile.system, error);
+    const QJsonObject system =
+        profile.documents.value(kSystemFacility).value(kSystemFacility).toObject();
+    return systemFactsFromJson(system, kSystemFacility, profile.system, error);
 }
 
 bool parseSections(const QJsonObject& root, const Facilities& facilities, Profile& profile,

@@ -122,7 +122,7 @@ bool StateStore::update(const QString& facility, const Mutation& mutate, QString
         return true;
     }
     const quint64 next = std::min<quint64>(changeCount(document) + 1, quint64(kLargestExactCount));
-    document.insert(QLatin1String(kChangeCountField), double(next));
+    document.insert(kChangeCountField, double(next));
     return writeDocument(facility, document, error);
 }
 
@@ -161,7 +161,7 @@ bool StateStore::writeDocument(const QString& facility, const QJsonObject& docum
 // out-of-range number (converting such a double to an integer is undefined) reads as 0, and
 // the count stops at the largest whole number a JSON double holds exactly.
 quint64 StateStore::changeCount(const QJsonObject& document) {
-    const double count = document.value(QLatin1String(kChangeCountField)).toDouble(0);
+    const double count = document.value(kChangeCountField).toDouble(0);
     if (!(count >= 0)) {
         return 0;
     }

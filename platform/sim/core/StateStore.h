@@ -39,7 +39,7 @@ public:
 
     static quint64 changeCount(const QJsonObject& document);
 
-    static constexpr const char* kChangeCountField = "changeCount";
+    static constexpr QLatin1String kChangeCountField{"changeCount"};
 
 private:
     bool writeDocument(const QString& facility, const QJsonObject& document, QString& error);

@@ -161,15 +161,13 @@ QJsonObject systemFactsToJson(const SystemFacts& facts) {
 
 bool readSystemFacts(const StateStore& store, SystemFacts& facts, QString& error) {
     QJsonObject document;
-    if (!store.read(QLatin1String(kSystemFacility), document, error)) {
+    if (!store.read(kSystemFacility, document, error)) {
         return false;
     }
     QJsonObject system;
-    if (!json::readObject(document.value(QLatin1String(kSystemFacility)),
-                          QLatin1String(kSystemFacility), system, error) ||
-        !systemFactsFromJson(system, QLatin1String(kSystemFacility), facts, error)) {
-        error = QStringLiteral("state file %1: %2")
-                    .arg(store.documentPath(QLatin1String(kSystemFacility)), error);
+    if (!json::readObject(document.value(kSystemFacility), kSystemFacility, system, error) ||
+        !systemFactsFromJson(system, kSystemFacility, facts, error)) {
+        error = QStringLiteral("state file %1: %2").arg(store.documentPath(kSystemFacility), error);
         return false;
     }
     return true;
@@ -182,7 +180,7 @@ bool recordRestartRequest(StateStore& store, std::uint32_t flags, std::uint32_t 
         {QStringLiteral("reason"), double(reason)},
         {QStringLiteral("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)}};
     return store.update(
-        QLatin1String(kSystemFacility),
+        kSystemFacility,
         [&request](QJsonObject& document) {
             QJsonArray requests = document.value(QLatin1String(kRestartRequestsField)).toArray();
             requests.append(request);

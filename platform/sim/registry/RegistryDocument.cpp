@@ -38,7 +38,7 @@ bool parseAccessSection(const QJsonValue& section, const QString& path, QJsonObj
 }  // namespace
 
 bool readRegistryDocument(const QJsonObject& document, RegistryData& data, QString& error) {
-    const QStringList known{QLatin1String(StateStore::kChangeCountField), QLatin1String(kKeysField),
+    const QStringList known{StateStore::kChangeCountField, QLatin1String(kKeysField),
                             QLatin1String(kAccessField)};
     QJsonObject keys;
     QJsonObject access;
@@ -59,12 +59,11 @@ void writeRegistryDocument(const RegistryData& data, QJsonObject& document) {
 }
 
 ProfileSection registryProfileSection() {
-    return {QStringLiteral("registry"), QLatin1String(kRegistryFacility), false, parseKeysSection};
+    return {QStringLiteral("registry"), kRegistryFacility, false, parseKeysSection};
 }
 
 ProfileSection registryAccessProfileSection() {
-    return {QStringLiteral("registryAccess"), QLatin1String(kRegistryFacility), false,
-            parseAccessSection};
+    return {QStringLiteral("registryAccess"), kRegistryFacility, false, parseAccessSection};
 }
 
 }  // namespace platform::sim

@@ -49,7 +49,7 @@ void buildRegistry(SimulatedPc& pc) {
 
 FacilityDescription describeRegistryFacility() {
     FacilityDescription facility;
-    facility.name = QLatin1String(kRegistryFacility);
+    facility.name = kRegistryFacility;
     facility.profileSections = {registryProfileSection(), registryAccessProfileSection()};
     facility.checkDocument = checkRegistry;
     facility.show = showRegistry;

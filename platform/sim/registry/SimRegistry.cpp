@@ -34,14 +34,13 @@ win32::Error checkAccess(const RegistryData& data, const QString& fullName, std:
 win32::Error loadData(const StateStore& store, RegistryData& data) {
     QJsonObject document;
     QString error;
-    if (!store.read(QLatin1String(kRegistryFacility), document, error)) {
+    if (!store.read(kRegistryFacility, document, error)) {
         qCWarning(lcSim).noquote() << error;
         return kStateUnwritable;
     }
     if (!readRegistryDocument(document, data, error)) {
-        qCWarning(lcSim).noquote()
-            << QStringLiteral("state file %1: %2")
-                   .arg(store.documentPath(QLatin1String(kRegistryFacility)), error);
+        qCWarning(lcSim).noquote() << QStringLiteral("state file %1: %2")
+                                          .arg(store.documentPath(kRegistryFacility), error);
         return kStateUnreadable;
     }
     return win32::kSuccess;
@@ -56,7 +55,7 @@ win32::Error updateData(StateStore& store, const Change& change) {
     QString structureError;
     QString storeError;
     const bool stored = store.update(
-        QLatin1String(kRegistryFacility),
+        kRegistryFacility,
         [&](QJsonObject& document) {
             RegistryData data;
             if (!readRegistryDocument(document, data, structureError)) {
@@ -75,7 +74,7 @@ win32::Error updateData(StateStore& store, const Change& change) {
     if (!structureError.isEmpty()) {
         qCWarning(lcSim).noquote()
             << QStringLiteral("state file %1: %2")
-                   .arg(store.documentPath(QLatin1String(kRegistryFacility)), structureError);
+                   .arg(store.documentPath(kRegistryFacility), structureError);
     }
     if (!stored) {
         qCWarning(lcSim).noquote() << storeError;

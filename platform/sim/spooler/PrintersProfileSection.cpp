@@ -67,18 +67,17 @@ bool flagValue(const FlagNames& names, const QString& name, std::uint32_t& bit) 
 }
 
 // A flag set given as a number or as a list of names; absent is 0.
-bool readFlags(const QJsonObject& object, const char* name, const FlagNames& names,
+bool readFlags(const QJsonObject& object, QLatin1String name, const FlagNames& names,
                const QString& path, double& out, QString& error) {
-    const QString where = json::memberPath(path, QLatin1String(name));
-    const QJsonValue value = object.value(QLatin1String(name));
+    const QString where = json::memberPath(path, name);
+    const QJsonValue value = object.value(name);
     out = 0;
     if (value.isUndefined()) {
         return true;
     }
     if (value.isDouble()) {
         quint64 number = 0;
-        if (!json::readUnsigned(object, QLatin1String(name), path, false, kLargestWord, number,
-                                error)) {
+        if (!json::readUnsigned(object, name, path, false, kLargestWord, number, error)) {
             return false;
         }
         out = double(number);
@@ -135,19 +134,16 @@ bool readDevMode(const QJsonValue& value, const QString& path, QJsonObject& out,
     QJsonObject object;
     double fields = 0;
     if (!json::readObject(value, path, object, error) ||
-        !json::rejectUnknownFields(object,
-                                   {QLatin1String(key::kFields), QLatin1String(key::kPrintQuality),
-                                    QLatin1String(key::kYResolution), QLatin1String(key::kDuplex),
-                                    QLatin1String(key::kColor)},
-                                   path, error) ||
+        !json::rejectUnknownFields(
+            object,
+            {key::kFields, key::kPrintQuality, key::kYResolution, key::kDuplex, key::kColor}, path,
+            error) ||
         !readFlags(object, key::kFields, kDevModeFieldNames, path, fields, error) ||
-        !copyNumbers(object,
-                     {QLatin1String(key::kPrintQuality), QLatin1String(key::kYResolution),
-                      QLatin1String(key::kDuplex), QLatin1String(key::kColor)},
+        !copyNumbers(object, {key::kPrintQuality, key::kYResolution, key::kDuplex, key::kColor},
                      kLargestShort, path, out, error)) {
         return false;
     }
-    out.insert(QLatin1String(key::kFields), fields);
+    out.insert(key::kFields, fields);
     return true;
 }
 
@@ -177,27 +173,24 @@ bool readCapabilities(const QJsonValue& value, const QString& path, QJsonObject&
     QJsonArray resolutions;
     if (!json::readObject(value, path, object, error) ||
         !json::rejectUnknownFields(
-            object,
-            {QLatin1String(key::kResolutions), QLatin1String(key::kDuplex),
-             QLatin1String(key::kColor), QLatin1String(key::kPagesPerMinute)},
-            path, error) ||
-        !json::readBool(object, QLatin1String(key::kDuplex), path, true, duplex, error) ||
-        !json::readBool(object, QLatin1String(key::kColor), path, true, color, error) ||
-        !readResolutions(object.value(QLatin1String(key::kResolutions)),
-                         json::memberPath(path, QLatin1String(key::kResolutions)), resolutions,
-                         error)) {
+            object, {key::kResolutions, key::kDuplex, key::kColor, key::kPagesPerMinute}, path,
+            error) ||
+        !json::readBool(object, key::kDuplex, path, true, duplex, error) ||
+        !json::readBool(object, key::kColor, path, true, color, error) ||
+        !readResolutions(object.value(key::kResolutions), json::memberPath(path, key::kResolutions),
+                         resolutions, error)) {
         return false;
     }
-    const QJsonValue ppm = object.value(QLatin1String(key::kPagesPerMinute));
+    const QJsonValue ppm = object.value(key::kPagesPerMinute);
     if (!ppm.isUndefined() && !ppm.isDouble()) {
         error = QStringLiteral("%1: expected a number")
-                    .arg(json::memberPath(path, QLatin1String(key::kPagesPerMinute)));
+                    .arg(json::memberPath(path, key::kPagesPerMinute));
         return false;
     }
-    out = {{QLatin1String(key::kResolutions), resolutions},
-           {QLatin1String(key::kDuplex), duplex},
-           {QLatin1String(key::kColor), color},
-           {QLatin1String(key::kPagesPerMinute), ppm.toInt(0)}};
+    out = {{key::kResolutions, resolutions},
+           {key::kDuplex, duplex},
+           {key::kColor, color},
+           {key::kPagesPerMinute, ppm.toInt(0)}};
     return true;
 }
 
@@ -230,33 +223,28 @@ bool readJobs(const QJsonValue& value, const QString& path, int queueId, QJsonAr
 }
 
 const QStringList& queueTextKeys() {
-    static const QStringList keys = {
-        QLatin1String(key::kName),           QLatin1String(key::kServer),
-        QLatin1String(key::kShareName),      QLatin1String(key::kPort),
-        QLatin1String(key::kDriver),         QLatin1String(key::kComment),
-        QLatin1String(key::kLocation),       QLatin1String(key::kSepFile),
-        QLatin1String(key::kPrintProcessor), QLatin1String(key::kDataType),
-        QLatin1String(key::kParameters),     QLatin1String(key::kAccess)};
+    static const QStringList keys = {key::kName,     key::kServer,     key::kShareName,
+                                     key::kPort,     key::kDriver,     key::kComment,
+                                     key::kLocation, key::kSepFile,    key::kPrintProcessor,
+                                     key::kDataType, key::kParameters, key::kAccess};
     return keys;
 }
 
 const QStringList& queueNumberKeys() {
-    static const QStringList keys = {QLatin1String(key::kPriority),
-                                     QLatin1String(key::kDefaultPriority),
-                                     QLatin1String(key::kStartTime), QLatin1String(key::kUntilTime),
-                                     QLatin1String(key::kAveragePpm)};
+    static const QStringList keys = {key::kPriority, key::kDefaultPriority, key::kStartTime,
+                                     key::kUntilTime, key::kAveragePpm};
     return keys;
 }
 
 // A queue of this PC needs a name Windows accepts; a connection is named "\\server\share".
 bool isAcceptableName(const QString& name, const QJsonObject& queue, const QString& path,
                       QString& error) {
-    const bool connection = !queue.value(QLatin1String(key::kServer)).toString().isEmpty();
+    const bool connection = !queue.value(key::kServer).toString().isEmpty();
     if (connection ? !name.isEmpty() : isValidQueueName(name)) {
         return true;
     }
     error = QStringLiteral("%1: \"%2\" is not a valid queue name")
-                .arg(json::memberPath(path, QLatin1String(key::kName)), name);
+                .arg(json::memberPath(path, key::kName), name);
     return false;
 }
 
@@ -264,15 +252,14 @@ bool readQueue(const QJsonValue& value, const QString& path, int id, QJsonObject
                QJsonArray& jobs, QString& error) {
     QJsonObject object;
     QStringList known = queueTextKeys() + queueNumberKeys();
-    known << QLatin1String(key::kAttributes) << QLatin1String(key::kStatus)
-          << QLatin1String(key::kDevMode) << QLatin1String(key::kCapabilities)
+    known << key::kAttributes << key::kStatus << key::kDevMode << key::kCapabilities
           << QStringLiteral("jobs");
     double attributes = 0;
     double status = 0;
     QString name;
     if (!json::readObject(value, path, object, error) ||
         !json::rejectUnknownFields(object, known, path, error) ||
-        !json::readString(object, QLatin1String(key::kName), path, false, name, error) ||
+        !json::readString(object, key::kName, path, false, name, error) ||
         !copyTexts(object, queueTextKeys(), path, queue, error) ||
         !copyNumbers(object, queueNumberKeys(), kLargestWord, path, queue, error) ||
         !readFlags(object, key::kAttributes, kAttributeNames, path, attributes, error) ||
@@ -284,32 +271,30 @@ bool readQueue(const QJsonValue& value, const QString& path, int id, QJsonObject
     if (!isAcceptableName(name, queue, path, error)) {
         return false;
     }
-    const QString access =
-        queue.value(QLatin1String(key::kAccess)).toString(QLatin1String(key::kAccessFull));
-    if (access != QLatin1String(key::kAccessFull) && access != QLatin1String(key::kAccessUseOnly)) {
+    const QString access = queue.value(key::kAccess).toString(key::kAccessFull);
+    if (access != key::kAccessFull && access != key::kAccessUseOnly) {
         error = QStringLiteral("%1: expected \"full\" or \"use\"")
-                    .arg(json::memberPath(path, QLatin1String(key::kAccess)));
+                    .arg(json::memberPath(path, key::kAccess));
         return false;
     }
-    if (object.contains(QLatin1String(key::kDevMode))) {
+    if (object.contains(key::kDevMode)) {
         QJsonObject devMode;
-        if (!readDevMode(object.value(QLatin1String(key::kDevMode)),
-                         json::memberPath(path, QLatin1String(key::kDevMode)), devMode, error)) {
+        if (!readDevMode(object.value(key::kDevMode), json::memberPath(path, key::kDevMode),
+                         devMode, error)) {
             return false;
         }
-        queue.insert(QLatin1String(key::kDevMode), devMode);
+        queue.insert(key::kDevMode, devMode);
     }
     QJsonObject capabilities;
-    if (object.contains(QLatin1String(key::kCapabilities)) &&
-        !readCapabilities(object.value(QLatin1String(key::kCapabilities)),
-                          json::memberPath(path, QLatin1String(key::kCapabilities)), capabilities,
-                          error)) {
+    if (object.contains(key::kCapabilities) &&
+        !readCapabilities(object.value(key::kCapabilities),
+                          json::memberPath(path, key::kCapabilities), capabilities, error)) {
         return false;
     }
-    queue.insert(QLatin1String(key::kCapabilities), capabilities);
-    queue.insert(QLatin1String(key::kAttributes), attributes);
-    queue.insert(QLatin1String(key::kStatus), status);
-    queue.insert(QLatin1String(key::kId), id);
+    queue.insert(key::kCapabilities, capabilities);
+    queue.insert(key::kAttributes, attributes);
+    queue.insert(key::kStatus, status);
+    queue.insert(key::kId, id);
     return true;
 }
 
@@ -321,13 +306,12 @@ bool readDrivers(const QJsonValue& value, const QString& path, QJsonObject& driv
         QJsonObject driver;
         quint64 attributes = 0;
         if (!json::readObject(it.value(), where, driver, error) ||
-            !json::rejectUnknownFields(driver, {QLatin1String(key::kAttributes)}, where, error) ||
-            !json::readUnsigned(driver, QLatin1String(key::kAttributes), where, true, kLargestWord,
-                                attributes, error)) {
+            !json::rejectUnknownFields(driver, {key::kAttributes}, where, error) ||
+            !json::readUnsigned(driver, key::kAttributes, where, true, kLargestWord, attributes,
+                                error)) {
             return false;
         }
-        drivers.insert(it.key(),
-                       QJsonObject{{QLatin1String(key::kAttributes), double(attributes)}});
+        drivers.insert(it.key(), QJsonObject{{key::kAttributes, double(attributes)}});
     }
     return true;
 }
@@ -339,20 +323,19 @@ bool parsePrinters(const QJsonValue& section, const QString& path, QJsonObject& 
     QString defaultPrinter;
     QJsonObject drivers;
     if (!json::readObject(section, path, object, error) ||
-        !json::rejectUnknownFields(object,
-                                   {QLatin1String(key::kRunning), QStringLiteral("default"),
-                                    QLatin1String(key::kDrivers), QLatin1String(key::kQueues)},
-                                   path, error) ||
-        !json::readBool(object, QLatin1String(key::kRunning), path, true, running, error) ||
+        !json::rejectUnknownFields(
+            object, {key::kRunning, QStringLiteral("default"), key::kDrivers, key::kQueues}, path,
+            error) ||
+        !json::readBool(object, key::kRunning, path, true, running, error) ||
         !json::readString(object, QStringLiteral("default"), path, true, defaultPrinter, error) ||
-        !readDrivers(object.value(QLatin1String(key::kDrivers)),
-                     json::memberPath(path, QLatin1String(key::kDrivers)), drivers, error)) {
+        !readDrivers(object.value(key::kDrivers), json::memberPath(path, key::kDrivers), drivers,
+                     error)) {
         return false;
     }
     QJsonArray queues;
     QJsonArray jobs;
-    const QJsonArray list = object.value(QLatin1String(key::kQueues)).toArray();
-    const QString queuesPath = json::memberPath(path, QLatin1String(key::kQueues));
+    const QJsonArray list = object.value(key::kQueues).toArray();
+    const QString queuesPath = json::memberPath(path, key::kQueues);
     for (int i = 0; i < list.size(); ++i) {
         QJsonObject queue;
         const QString where = json::indexPath(queuesPath, i);
@@ -360,10 +343,10 @@ bool parsePrinters(const QJsonValue& section, const QString& path, QJsonObject& 
             return false;
         }
         // Queue names are unique whatever their case: every lookup by name finds one queue.
-        const QString name = queue.value(QLatin1String(key::kName)).toString();
+        const QString name = queue.value(key::kName).toString();
         if (findQueueIndex(queues, name) >= 0) {
             error = QStringLiteral("%1: a queue named %2 is listed already")
-                        .arg(json::memberPath(where, QLatin1String(key::kName)), name);
+                        .arg(json::memberPath(where, key::kName), name);
             return false;
         }
         queues.append(queue);
@@ -373,23 +356,33 @@ bool parsePrinters(const QJsonValue& section, const QString& path, QJsonObject& 
                     .arg(json::memberPath(path, QStringLiteral("default")), defaultPrinter);
         return false;
     }
-    document.insert(QLatin1String(key::kRunning), running);
-    document.insert(QLatin1String(key::kDefaultPrinter), defaultPrinter);
-    document.insert(QLatin1String(key::kDrivers), drivers);
-    document.insert(QLatin1String(key::kQueues), queues);
-    document.insert(QLatin1String(key::kNextQueueId), list.size() + 1);
-    document.insert(QLatin1String(key::kNextJobId), 1);
+    document.insert(key::kRunning, running);
+    document.insert(key::kDefaultPrinter, defaultPrinter);
+    document.insert(key::kDrivers, drivers);
+    document.insert(key::kQueues, queues);
+    document.insert(key::kNextQueueId, list.size() + 1);
+    document.insert(key::kNextJobId, 1);
     if (!jobs.isEmpty()) {
-        document.insert(QLatin1String(key::kJobsToSpool), jobs);
+        document.insert(key::kJobsToSpool, jobs);
     }
-    document.insert(QLatin1String(key::kUiRequests), QJsonArray());
+    document.insert(key::kUiRequests, QJsonArray());
     return true;
 }
 
 }  // namespace
 
 ProfileSection printersProfileSection() {
-    return {QStringLiteral("printers"), QLatin1String(kSpoolerFacility), false, parsePrinters};
+    return {QStringLiteral("printers"), kSpoolerFacility, false, parsePrinters};
+}
+
+bool printerStatusBit(const QString& name, std::uint32_t& bit) {
+    for (const auto& [known, value] : kStatusNames) {
+        if (name.compare(QLatin1String(known), Qt::CaseInsensitive) == 0) {
+            bit = value;
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace platform::sim::spooler

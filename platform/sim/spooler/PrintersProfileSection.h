@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+
+#include <cstdint>
+
 #include "platform/sim/core/Profile.h"
 
 namespace platform::sim::spooler {
@@ -21,5 +25,9 @@ namespace platform::sim::spooler {
 //
 // Flag sets ("attributes", "status", "devMode.fields") are lists of names or a number.
 ProfileSection printersProfileSection();
+
+// The PRINTER_STATUS_* bit of a status name as profiles spell it ("paperJam"), in any letter
+// case; false for a name that is none.
+bool printerStatusBit(const QString& name, std::uint32_t& bit);
 
 }  // namespace platform::sim::spooler

@@ -333,7 +333,7 @@ win32::Error SimChangeNotification::next(std::uint32_t& change, const NotifyOpti
     QueueState queue;
     ServerState server;
     if (!readCurrent(queue, server)) {
-        return spool::kErrorRpcServerUnavailable;
+        return win32::kRpcServerUnavailable;
     }
     const bool refresh = options != nullptr && (options->flags & spool::kNotifyOptionsRefresh);
     Observation observation;

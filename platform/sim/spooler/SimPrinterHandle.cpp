@@ -35,14 +35,14 @@ public:
             return win32::kAccessDenied;
         }
         return editor().modifyQueue(m_queueId, [&](QJsonObject& record, const QJsonObject&) {
-            record.insert(QLatin1String(key::kName), QString::fromStdWString(info.printerName));
-            record.insert(QLatin1String(key::kShareName), QString::fromStdWString(info.shareName));
-            record.insert(QLatin1String(key::kPort), QString::fromStdWString(info.portName));
-            record.insert(QLatin1String(key::kDriver), QString::fromStdWString(info.driverName));
-            record.insert(QLatin1String(key::kComment), QString::fromStdWString(info.comment));
-            record.insert(QLatin1String(key::kLocation), QString::fromStdWString(info.location));
-            record.insert(QLatin1String(key::kAttributes), double(info.attributes));
-            record.insert(QLatin1String(key::kPriority), double(info.priority));
+            record.insert(key::kName, QString::fromStdWString(info.printerName));
+            record.insert(key::kShareName, QString::fromStdWString(info.shareName));
+            record.insert(key::kPort, QString::fromStdWString(info.portName));
+            record.insert(key::kDriver, QString::fromStdWString(info.driverName));
+            record.insert(key::kComment, QString::fromStdWString(info.comment));
+            record.insert(key::kLocation, QString::fromStdWString(info.location));
+            record.insert(key::kAttributes, double(info.attributes));
+            record.insert(key::kPriority, double(info.priority));
             return win32::kSuccess;
         });
     }
@@ -98,7 +98,7 @@ public:
                 return error;
             }
         } else if (!isRunning()) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         notification = std::make_unique<SimChangeNotification>(
             m_reader, m_queueId, filter,
@@ -114,13 +114,13 @@ private:
 
     win32::Error find(const QueueEntry*& queue) {
         if (!isRunning()) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         if (m_queueId == 0) {
             return win32::kInvalidHandle;  // the server handle has no queue record
         }
         queue = m_snapshot->findById(m_queueId);
-        return queue ? win32::kSuccess : spool::kErrorInvalidPrinterName;
+        return queue ? win32::kSuccess : win32::kInvalidPrinterName;
     }
 
     SpoolerEditor editor() { return SpoolerEditor(m_reader->store(), m_reader->spoolFolder()); }

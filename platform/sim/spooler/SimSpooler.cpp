@@ -97,7 +97,7 @@ public:
         printers.clear();
         const auto snapshot = current();
         if (!m_reader->isRunning(snapshot)) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         std::unordered_map<int, std::uint32_t> jobCounts;
         for (const SpoolJob& job : *m_reader->jobs()) {
@@ -141,7 +141,7 @@ public:
         handle.reset();
         const auto snapshot = current();
         if (!m_reader->isRunning(snapshot)) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         if (isServerName(name)) {
             handle = makeServerHandle(m_reader, access);
@@ -149,7 +149,7 @@ public:
         }
         const QueueEntry* queue = snapshot->findByName(name);
         if (queue == nullptr) {
-            return spool::kErrorInvalidPrinterName;
+            return win32::kInvalidPrinterName;
         }
         constexpr std::uint32_t kUseRights = spool::kPrinterRead | spool::kAccessUse;
         if (queue->useOnly && (access & ~kUseRights) != 0) {
@@ -162,7 +162,7 @@ public:
     win32::Error defaultPrinter(std::wstring& name) override {
         const auto snapshot = current();
         if (!m_reader->isRunning(snapshot)) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         name = snapshot->defaultPrinter;
         return name.empty() ? win32::kFileNotFound : win32::kSuccess;
@@ -171,7 +171,7 @@ public:
     win32::Error setDefaultPrinter(const std::wstring& name) override {
         const auto snapshot = current();
         if (!m_reader->isRunning(snapshot)) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         return editor().setDefaultPrinter(QString::fromStdWString(name));
     }
@@ -206,12 +206,12 @@ public:
     win32::Error addPrinterConnection(const std::wstring& path) override {
         const auto snapshot = current();
         if (!m_reader->isRunning(snapshot)) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         QString host;
         QString share;
         if (!splitConnectionPath(path, host, share)) {
-            return spool::kErrorInvalidPrinterName;
+            return win32::kInvalidPrinterName;
         }
         QString comment;
         const win32::Error error = posix::checkPrinterShare(host, share, comment);
@@ -224,7 +224,7 @@ public:
     win32::Error deletePrinterConnection(const std::wstring& name) override {
         const auto snapshot = current();
         if (!m_reader->isRunning(snapshot)) {
-            return spool::kErrorRpcServerUnavailable;
+            return win32::kRpcServerUnavailable;
         }
         return editor().removeConnection(QString::fromStdWString(name));
     }
@@ -254,7 +254,7 @@ public:
         timer.start();
         for (;;) {
             if (!m_reader->isRunning(m_reader->snapshot())) {
-                return spool::kErrorRpcServerUnavailable;
+                return win32::kRpcServerUnavailable;
             }
             for (std::size_t i = 0; i < watched.size(); ++i) {
                 if (watched[i]->isSignalled()) {

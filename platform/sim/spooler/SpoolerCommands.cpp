@@ -3,6 +3,8 @@
 
 #include "platform/sim/spooler/SpoolerCommands.h"
 
+#include "platform/sim/spooler/PrintersProfileSection.h"
+
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Spooler.h"
@@ -19,18 +21,6 @@ namespace {
 constexpr const char* kDefaultDriver = "Microsoft PS Class Driver";
 constexpr const char* kDefaultPort = "PORTPROMPT:";
 
-struct StatusName {
-    const char* name;
-    std::uint32_t bit;
-};
-constexpr StatusName kStatusNames[] = {
-    {"paused", spool::kStatusPaused},     {"error", spool::kStatusError},
-    {"paperjam", spool::kStatusPaperJam}, {"paperout", spool::kStatusPaperOut},
-    {"offline", spool::kStatusOffline},   {"busy", spool::kStatusBusy},
-    {"printing", spool::kStatusPrinting}, {"tonerlow", spool::kStatusTonerLow},
-    {"notoner", spool::kStatusNoToner},   {"dooropen", spool::kStatusDoorOpen},
-};
-
 // "0x80", "128", "error,offline" or "ready" (0).
 bool parseStatus(const QString& text, std::uint32_t& status) {
     bool ok = false;
@@ -43,16 +33,11 @@ bool parseStatus(const QString& text, std::uint32_t& status) {
         return true;
     }
     for (const QString& word : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        bool known = false;
-        for (const StatusName& entry : kStatusNames) {
-            if (word.trimmed().compare(QLatin1String(entry.name), Qt::CaseInsensitive) == 0) {
-                status |= entry.bit;
-                known = true;
-            }
-        }
-        if (!known) {
+        std::uint32_t bit = 0;
+        if (!printerStatusBit(word.trimmed(), bit)) {
             return false;
         }
+        status |= bit;
     }
     return true;
 }
@@ -99,9 +84,9 @@ struct Options {
 
 win32::Error addQueue(SpoolerEditor& editor, const QString& name, const QCommandLineParser& parser,
                       const Options& options) {
-    QJsonObject queue{{QLatin1String(spooler::key::kName), name},
-                      {QLatin1String(spooler::key::kDriver), parser.value(options.driver)},
-                      {QLatin1String(spooler::key::kPort), parser.value(options.port)}};
+    QJsonObject queue{{spooler::key::kName, name},
+                      {spooler::key::kDriver, parser.value(options.driver)},
+                      {spooler::key::kPort, parser.value(options.port)}};
     win32::Error error = editor.addQueue(queue);
     if (error == win32::kSuccess && parser.isSet(options.shared)) {
         error = editor.share(name, parser.value(options.shared));

@@ -12,12 +12,12 @@ namespace {
 constexpr const char* kDefaultPrintProcessor = "winprint";
 constexpr const char* kDefaultDataType = "RAW";
 
-std::wstring text(const QJsonObject& object, const char* name, const char* fallback = "") {
-    return object.value(QLatin1String(name)).toString(QLatin1String(fallback)).toStdWString();
+std::wstring text(const QJsonObject& object, QLatin1String name, const char* fallback = "") {
+    return object.value(name).toString(QLatin1String(fallback)).toStdWString();
 }
 
-std::uint32_t number(const QJsonObject& object, const char* name) {
-    return toWord(object.value(QLatin1String(name)));
+std::uint32_t number(const QJsonObject& object, QLatin1String name) {
+    return toWord(object.value(name));
 }
 
 std::optional<DevMode> readDevMode(const QJsonValue& value) {
@@ -27,31 +27,29 @@ std::optional<DevMode> readDevMode(const QJsonValue& value) {
     const QJsonObject object = value.toObject();
     DevMode mode;
     mode.fields = number(object, key::kFields);
-    mode.printQuality =
-        static_cast<std::int16_t>(object.value(QLatin1String(key::kPrintQuality)).toInt());
-    mode.yResolution =
-        static_cast<std::int16_t>(object.value(QLatin1String(key::kYResolution)).toInt());
-    mode.duplex = static_cast<std::int16_t>(object.value(QLatin1String(key::kDuplex)).toInt());
-    mode.color = static_cast<std::int16_t>(object.value(QLatin1String(key::kColor)).toInt());
+    mode.printQuality = static_cast<std::int16_t>(object.value(key::kPrintQuality).toInt());
+    mode.yResolution = static_cast<std::int16_t>(object.value(key::kYResolution).toInt());
+    mode.duplex = static_cast<std::int16_t>(object.value(key::kDuplex).toInt());
+    mode.color = static_cast<std::int16_t>(object.value(key::kColor).toInt());
     return mode;
 }
 
 QueueCapabilities readCapabilities(const QJsonObject& object) {
     QueueCapabilities capabilities;
-    for (const QJsonValue& pair : object.value(QLatin1String(key::kResolutions)).toArray()) {
+    for (const QJsonValue& pair : object.value(key::kResolutions).toArray()) {
         const QJsonArray values = pair.toArray();
         capabilities.resolutions.push_back(values.at(0).toInt());
         capabilities.resolutions.push_back(values.at(1).toInt());
     }
-    capabilities.duplex = object.value(QLatin1String(key::kDuplex)).toBool();
-    capabilities.color = object.value(QLatin1String(key::kColor)).toBool();
-    capabilities.pagesPerMinute = object.value(QLatin1String(key::kPagesPerMinute)).toInt();
+    capabilities.duplex = object.value(key::kDuplex).toBool();
+    capabilities.color = object.value(key::kColor).toBool();
+    capabilities.pagesPerMinute = object.value(key::kPagesPerMinute).toInt();
     return capabilities;
 }
 
 QueueEntry readQueue(const QJsonObject& object) {
     QueueEntry entry;
-    entry.id = object.value(QLatin1String(key::kId)).toInt();
+    entry.id = object.value(key::kId).toInt();
     PrinterInfo2& info = entry.info;
     info.serverName = text(object, key::kServer);
     info.printerName = text(object, key::kName);
@@ -60,7 +58,7 @@ QueueEntry readQueue(const QJsonObject& object) {
     info.driverName = text(object, key::kDriver);
     info.comment = text(object, key::kComment);
     info.location = text(object, key::kLocation);
-    info.devMode = readDevMode(object.value(QLatin1String(key::kDevMode)));
+    info.devMode = readDevMode(object.value(key::kDevMode));
     info.sepFile = text(object, key::kSepFile);
     info.printProcessor = text(object, key::kPrintProcessor, kDefaultPrintProcessor);
     info.dataType = text(object, key::kDataType, kDefaultDataType);
@@ -72,10 +70,8 @@ QueueEntry readQueue(const QJsonObject& object) {
     info.untilTime = number(object, key::kUntilTime);
     info.status = number(object, key::kStatus);
     info.averagePpm = number(object, key::kAveragePpm);
-    entry.capabilities =
-        readCapabilities(object.value(QLatin1String(key::kCapabilities)).toObject());
-    entry.useOnly =
-        object.value(QLatin1String(key::kAccess)).toString() == QLatin1String(key::kAccessUseOnly);
+    entry.capabilities = readCapabilities(object.value(key::kCapabilities).toObject());
+    entry.useOnly = object.value(key::kAccess).toString() == key::kAccessUseOnly;
     return entry;
 }
 
@@ -100,17 +96,17 @@ const QueueEntry* SpoolerSnapshot::findById(int id) const {
 
 std::shared_ptr<const SpoolerSnapshot> parseSnapshot(const QJsonObject& document) {
     auto snapshot = std::make_shared<SpoolerSnapshot>();
-    snapshot->running = document.value(QLatin1String(key::kRunning)).toBool(true);
+    snapshot->running = document.value(key::kRunning).toBool(true);
     snapshot->changeCount =
         static_cast<quint64>(document.value(QStringLiteral("changeCount")).toDouble(0));
-    snapshot->hasJobsToSpool = document.contains(QLatin1String(key::kJobsToSpool));
+    snapshot->hasJobsToSpool = document.contains(key::kJobsToSpool);
     snapshot->defaultPrinter = text(document, key::kDefaultPrinter);
-    const QJsonObject drivers = document.value(QLatin1String(key::kDrivers)).toObject();
+    const QJsonObject drivers = document.value(key::kDrivers).toObject();
     for (auto it = drivers.begin(); it != drivers.end(); ++it) {
         snapshot->driverAttributes[it.key().toStdWString()] =
             number(it.value().toObject(), key::kAttributes);
     }
-    const QJsonArray queues = document.value(QLatin1String(key::kQueues)).toArray();
+    const QJsonArray queues = document.value(key::kQueues).toArray();
     snapshot->queues.reserve(static_cast<std::size_t>(queues.size()));
     for (const QJsonValue& value : queues) {
         snapshot->queues.push_back(readQueue(value.toObject()));
@@ -130,11 +126,8 @@ std::uint32_t toWord(const QJsonValue& value, std::uint32_t fallback) {
 
 int findQueueIndex(const QJsonArray& queues, const QString& name) {
     for (int i = 0; i < queues.size(); ++i) {
-        if (queues[i]
-                .toObject()
-                .value(QLatin1String(key::kName))
-                .toString()
-                .compare(name, Qt::CaseInsensitive) == 0) {
+        if (queues[i].toObject().value(key::kName).toString().compare(name, Qt::CaseInsensitive) ==
+            0) {
             return i;
         }
     }
@@ -143,16 +136,16 @@ int findQueueIndex(const QJsonArray& queues, const QString& name) {
 
 int findQueueIndexById(const QJsonArray& queues, int id) {
     for (int i = 0; i < queues.size(); ++i) {
-        if (queues[i].toObject().value(QLatin1String(key::kId)).toInt() == id) {
+        if (queues[i].toObject().value(key::kId).toInt() == id) {
             return i;
         }
     }
     return -1;
 }
 
-int allocateCounter(QJsonObject& document, const char* name) {
-    const int value = std::max(1, document.value(QLatin1String(name)).toInt(1));
-    document.insert(QLatin1String(name), value + 1);
+int allocateCounter(QJsonObject& document, QLatin1String name) {
+    const int value = std::max(1, document.value(name).toInt(1));
+    document.insert(name, value + 1);
     return value;
 }
 

@@ -26,48 +26,48 @@
 // "\\server\queue". Jobs are not kept here but as files in the spool folder (JobFiles.h).
 namespace platform::sim::spooler {
 
-constexpr const char* kSpoolerFacility = "spooler";
+constexpr QLatin1String kSpoolerFacility{"spooler"};
 
 namespace key {
-constexpr const char* kRunning = "spoolerRunning";
-constexpr const char* kNextQueueId = "nextQueueId";
-constexpr const char* kNextJobId = "nextJobId";
-constexpr const char* kDefaultPrinter = "defaultPrinter";
-constexpr const char* kDrivers = "drivers";
-constexpr const char* kQueues = "queues";
-constexpr const char* kJobsToSpool = "jobsToSpool";
-constexpr const char* kUiRequests = "uiRequests";
-constexpr const char* kId = "id";
-constexpr const char* kName = "name";
-constexpr const char* kServer = "server";
-constexpr const char* kShareName = "shareName";
-constexpr const char* kPort = "port";
-constexpr const char* kDriver = "driver";
-constexpr const char* kComment = "comment";
-constexpr const char* kLocation = "location";
-constexpr const char* kSepFile = "sepFile";
-constexpr const char* kPrintProcessor = "printProcessor";
-constexpr const char* kDataType = "dataType";
-constexpr const char* kParameters = "parameters";
-constexpr const char* kAttributes = "attributes";
-constexpr const char* kPriority = "priority";
-constexpr const char* kDefaultPriority = "defaultPriority";
-constexpr const char* kStartTime = "startTime";
-constexpr const char* kUntilTime = "untilTime";
-constexpr const char* kStatus = "status";
-constexpr const char* kAveragePpm = "averagePPM";
-constexpr const char* kDevMode = "devMode";
-constexpr const char* kFields = "fields";
-constexpr const char* kPrintQuality = "printQuality";
-constexpr const char* kYResolution = "yResolution";
-constexpr const char* kDuplex = "duplex";
-constexpr const char* kColor = "color";
-constexpr const char* kCapabilities = "capabilities";
-constexpr const char* kResolutions = "resolutions";
-constexpr const char* kPagesPerMinute = "pagesPerMinute";
-constexpr const char* kAccess = "access";
-constexpr const char* kAccessUseOnly = "use";
-constexpr const char* kAccessFull = "full";
+constexpr QLatin1String kRunning{"spoolerRunning"};
+constexpr QLatin1String kNextQueueId{"nextQueueId"};
+constexpr QLatin1String kNextJobId{"nextJobId"};
+constexpr QLatin1String kDefaultPrinter{"defaultPrinter"};
+constexpr QLatin1String kDrivers{"drivers"};
+constexpr QLatin1String kQueues{"queues"};
+constexpr QLatin1String kJobsToSpool{"jobsToSpool"};
+constexpr QLatin1String kUiRequests{"uiRequests"};
+constexpr QLatin1String kId{"id"};
+constexpr QLatin1String kName{"name"};
+constexpr QLatin1String kServer{"server"};
+constexpr QLatin1String kShareName{"shareName"};
+constexpr QLatin1String kPort{"port"};
+constexpr QLatin1String kDriver{"driver"};
+constexpr QLatin1String kComment{"comment"};
+constexpr QLatin1String kLocation{"location"};
+constexpr QLatin1String kSepFile{"sepFile"};
+constexpr QLatin1String kPrintProcessor{"printProcessor"};
+constexpr QLatin1String kDataType{"dataType"};
+constexpr QLatin1String kParameters{"parameters"};
+constexpr QLatin1String kAttributes{"attributes"};
+constexpr QLatin1String kPriority{"priority"};
+constexpr QLatin1String kDefaultPriority{"defaultPriority"};
+constexpr QLatin1String kStartTime{"startTime"};
+constexpr QLatin1String kUntilTime{"untilTime"};
+constexpr QLatin1String kStatus{"status"};
+constexpr QLatin1String kAveragePpm{"averagePPM"};
+constexpr QLatin1String kDevMode{"devMode"};
+constexpr QLatin1String kFields{"fields"};
+constexpr QLatin1String kPrintQuality{"printQuality"};
+constexpr QLatin1String kYResolution{"yResolution"};
+constexpr QLatin1String kDuplex{"duplex"};
+constexpr QLatin1String kColor{"color"};
+constexpr QLatin1String kCapabilities{"capabilities"};
+constexpr QLatin1String kResolutions{"resolutions"};
+constexpr QLatin1String kPagesPerMinute{"pagesPerMinute"};
+constexpr QLatin1String kAccess{"access"};
+constexpr QLatin1String kAccessUseOnly{"use"};
+constexpr QLatin1String kAccessFull{"full"};
 }  // namespace key
 
 struct QueueCapabilities {
@@ -112,6 +112,6 @@ std::uint32_t toWord(const QJsonValue& value, std::uint32_t fallback = 0);
 // Helpers for writers that change the document in place.
 int findQueueIndex(const QJsonArray& queues, const QString& name);
 int findQueueIndexById(const QJsonArray& queues, int id);
-int allocateCounter(QJsonObject& document, const char* key);
+int allocateCounter(QJsonObject& document, QLatin1String key);
 
 }  // namespace platform::sim::spooler

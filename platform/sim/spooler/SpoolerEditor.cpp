@@ -27,26 +27,26 @@ constexpr const char* kConnectionDriver = "Microsoft PS Class Driver";
 constexpr const char* kConnectionPort = "";
 
 QJsonArray queuesOf(const QJsonObject& document) {
-    return document.value(QLatin1String(key::kQueues)).toArray();
+    return document.value(key::kQueues).toArray();
 }
 
 int nextQueueId(QJsonObject& document) {
     int largest = 0;
     for (const QJsonValue& queue : queuesOf(document)) {
-        largest = std::max(largest, queue.toObject().value(QLatin1String(key::kId)).toInt());
+        largest = std::max(largest, queue.toObject().value(key::kId).toInt());
     }
-    const int counter = document.value(QLatin1String(key::kNextQueueId)).toInt(1);
+    const int counter = document.value(key::kNextQueueId).toInt(1);
     const int id = std::max(counter, largest + 1);
-    document.insert(QLatin1String(key::kNextQueueId), id + 1);
+    document.insert(key::kNextQueueId, id + 1);
     return id;
 }
 
 std::uint32_t attributesOf(const QJsonObject& queue) {
-    return toWord(queue.value(QLatin1String(key::kAttributes)));
+    return toWord(queue.value(key::kAttributes));
 }
 
 QString nameOf(const QJsonObject& queue) {
-    return queue.value(QLatin1String(key::kName)).toString();
+    return queue.value(key::kName).toString();
 }
 
 QString nowUtc() {
@@ -68,7 +68,7 @@ win32::Error SpoolerEditor::update(const Mutation& mutation) {
     win32::Error result = win32::kSuccess;
     QString error;
     const bool stored = m_store.update(
-        QLatin1String(kSpoolerFacility),
+        kSpoolerFacility,
         [&](QJsonObject& document) {
             result = mutation(document);
             return result == win32::kSuccess;
@@ -89,7 +89,7 @@ win32::Error SpoolerEditor::modifyByName(const QString& name,
         const int index = findQueueIndex(queues, name);
         if (index < 0) {
             m_detail = QStringLiteral("no queue named %1").arg(name);
-            return spool::kErrorInvalidPrinterName;
+            return win32::kInvalidPrinterName;
         }
         QJsonObject queue = queues[index].toObject();
         const win32::Error error = change(queue);
@@ -97,7 +97,7 @@ win32::Error SpoolerEditor::modifyByName(const QString& name,
             return error;
         }
         queues[index] = queue;
-        document.insert(QLatin1String(key::kQueues), queues);
+        document.insert(key::kQueues, queues);
         return win32::kSuccess;
     });
 }
@@ -108,7 +108,7 @@ win32::Error SpoolerEditor::modifyQueue(
         QJsonArray queues = queuesOf(document);
         const int index = findQueueIndexById(queues, id);
         if (index < 0) {
-            return spool::kErrorInvalidPrinterName;
+            return win32::kInvalidPrinterName;
         }
         QJsonObject queue = queues[index].toObject();
         const QString oldName = nameOf(queue);
@@ -119,17 +119,17 @@ win32::Error SpoolerEditor::modifyQueue(
         const QString newName = nameOf(queue);
         if (newName.compare(oldName, Qt::CaseInsensitive) != 0) {
             if (!isValidQueueName(newName)) {
-                return spool::kErrorInvalidPrinterName;
+                return win32::kInvalidPrinterName;
             }
             if (findQueueIndex(queues, newName) >= 0) {
                 return spool::kErrorPrinterAlreadyExists;
             }
         }
-        if (document.value(QLatin1String(key::kDefaultPrinter)).toString() == oldName) {
-            document.insert(QLatin1String(key::kDefaultPrinter), newName);
+        if (document.value(key::kDefaultPrinter).toString() == oldName) {
+            document.insert(key::kDefaultPrinter, newName);
         }
         queues[index] = queue;
-        document.insert(QLatin1String(key::kQueues), queues);
+        document.insert(key::kQueues, queues);
         return win32::kSuccess;
     });
 }
@@ -138,10 +138,10 @@ win32::Error SpoolerEditor::addQueue(QJsonObject queue) {
     const QString name = nameOf(queue);
     if (!isValidQueueName(name)) {
         m_detail = QStringLiteral("invalid queue name \"%1\"").arg(name);
-        return spool::kErrorInvalidPrinterName;
+        return win32::kInvalidPrinterName;
     }
-    if (!queue.contains(QLatin1String(key::kAttributes))) {
-        queue.insert(QLatin1String(key::kAttributes), double(kNewQueueAttributes));
+    if (!queue.contains(key::kAttributes)) {
+        queue.insert(key::kAttributes, double(kNewQueueAttributes));
     }
     return update([&](QJsonObject& document) {
         QJsonArray queues = queuesOf(document);
@@ -149,9 +149,9 @@ win32::Error SpoolerEditor::addQueue(QJsonObject queue) {
             m_detail = QStringLiteral("a queue named %1 exists already").arg(name);
             return spool::kErrorPrinterAlreadyExists;
         }
-        queue.insert(QLatin1String(key::kId), nextQueueId(document));
+        queue.insert(key::kId, nextQueueId(document));
         queues.append(queue);
-        document.insert(QLatin1String(key::kQueues), queues);
+        document.insert(key::kQueues, queues);
         return win32::kSuccess;
     });
 }
@@ -163,13 +163,13 @@ win32::Error SpoolerEditor::deleteQueueById(int id) {
         QJsonArray queues = queuesOf(document);
         const int index = findQueueIndexById(queues, id);
         if (index < 0) {
-            return spool::kErrorInvalidPrinterName;
+            return win32::kInvalidPrinterName;
         }
         const QString name = nameOf(queues[index].toObject());
         queues.removeAt(index);
-        document.insert(QLatin1String(key::kQueues), queues);
-        if (document.value(QLatin1String(key::kDefaultPrinter)).toString() == name) {
-            document.remove(QLatin1String(key::kDefaultPrinter));
+        document.insert(key::kQueues, queues);
+        if (document.value(key::kDefaultPrinter).toString() == name) {
+            document.remove(key::kDefaultPrinter);
         }
         return win32::kSuccess;
     });
@@ -183,7 +183,7 @@ win32::Error SpoolerEditor::deleteQueueById(int id) {
 win32::Error SpoolerEditor::queueIdByName(const QString& name, int& id) {
     QJsonObject document;
     QString error;
-    if (!m_store.read(QLatin1String(kSpoolerFacility), document, error)) {
+    if (!m_store.read(kSpoolerFacility, document, error)) {
         m_detail = error;
         return kStateUnreadable;
     }
@@ -191,9 +191,9 @@ win32::Error SpoolerEditor::queueIdByName(const QString& name, int& id) {
     const int index = findQueueIndex(queues, name);
     if (index < 0) {
         m_detail = QStringLiteral("no queue named %1").arg(name);
-        return spool::kErrorInvalidPrinterName;
+        return win32::kInvalidPrinterName;
     }
-    id = queues[index].toObject().value(QLatin1String(key::kId)).toInt();
+    id = queues[index].toObject().value(key::kId).toInt();
     return win32::kSuccess;
 }
 
@@ -211,14 +211,14 @@ win32::Error SpoolerEditor::renameQueue(const QString& name, const QString& newN
         return error;
     }
     return modifyQueue(id, [&](QJsonObject& queue, const QJsonObject&) {
-        queue.insert(QLatin1String(key::kName), newName);
+        queue.insert(key::kName, newName);
         return win32::kSuccess;
     });
 }
 
 win32::Error SpoolerEditor::setStatus(const QString& name, std::uint32_t status) {
     return modifyByName(name, [&](QJsonObject& queue) {
-        queue.insert(QLatin1String(key::kStatus), double(status));
+        queue.insert(key::kStatus, double(status));
         return win32::kSuccess;
     });
 }
@@ -226,26 +226,23 @@ win32::Error SpoolerEditor::setStatus(const QString& name, std::uint32_t status)
 win32::Error SpoolerEditor::changeStatus(const QString& name, std::uint32_t set,
                                          std::uint32_t clear) {
     return modifyByName(name, [&](QJsonObject& queue) {
-        const std::uint32_t status = toWord(queue.value(QLatin1String(key::kStatus)));
-        queue.insert(QLatin1String(key::kStatus), double((status & ~clear) | set));
+        const std::uint32_t status = toWord(queue.value(key::kStatus));
+        queue.insert(key::kStatus, double((status & ~clear) | set));
         return win32::kSuccess;
     });
 }
 
 win32::Error SpoolerEditor::share(const QString& name, const QString& shareName) {
     return modifyByName(name, [&](QJsonObject& queue) {
-        queue.insert(QLatin1String(key::kShareName),
-                     shareName.isEmpty() ? nameOf(queue) : shareName);
-        queue.insert(QLatin1String(key::kAttributes),
-                     double(attributesOf(queue) | spool::kAttributeShared));
+        queue.insert(key::kShareName, shareName.isEmpty() ? nameOf(queue) : shareName);
+        queue.insert(key::kAttributes, double(attributesOf(queue) | spool::kAttributeShared));
         return win32::kSuccess;
     });
 }
 
 win32::Error SpoolerEditor::unshare(const QString& name) {
     return modifyByName(name, [&](QJsonObject& queue) {
-        queue.insert(QLatin1String(key::kAttributes),
-                     double(attributesOf(queue) & ~spool::kAttributeShared));
+        queue.insert(key::kAttributes, double(attributesOf(queue) & ~spool::kAttributeShared));
         return win32::kSuccess;
     });
 }
@@ -257,11 +254,11 @@ win32::Error SpoolerEditor::addJob(const QString& queueName, const JobRequest& r
         const int index = findQueueIndex(queues, queueName);
         if (index < 0) {
             m_detail = QStringLiteral("no queue named %1").arg(queueName);
-            return spool::kErrorInvalidPrinterName;
+            return win32::kInvalidPrinterName;
         }
         SpoolJob job;
         job.id = static_cast<std::uint32_t>(allocateCounter(document, key::kNextJobId));
-        job.queueId = queues[index].toObject().value(QLatin1String(key::kId)).toInt();
+        job.queueId = queues[index].toObject().value(key::kId).toInt();
         job.document = request.document;
         job.user = request.user;
         job.machine = request.machine;
@@ -284,10 +281,9 @@ win32::Error SpoolerEditor::setDefaultPrinter(const QString& name) {
     return update([&](QJsonObject& document) {
         const int index = findQueueIndex(queuesOf(document), name);
         if (index < 0) {
-            return spool::kErrorInvalidPrinterName;
+            return win32::kInvalidPrinterName;
         }
-        document.insert(QLatin1String(key::kDefaultPrinter),
-                        nameOf(queuesOf(document)[index].toObject()));
+        document.insert(key::kDefaultPrinter, nameOf(queuesOf(document)[index].toObject()));
         return win32::kSuccess;
     });
 }
@@ -300,16 +296,16 @@ win32::Error SpoolerEditor::addConnection(const QString& server, const QString& 
         if (findQueueIndex(queues, name) >= 0) {
             return win32::kSuccess;  // connecting again to a connected queue changes nothing
         }
-        QJsonObject connection{{QLatin1String(key::kName), name},
-                               {QLatin1String(key::kServer), server},
-                               {QLatin1String(key::kShareName), queue},
-                               {QLatin1String(key::kPort), QLatin1String(kConnectionPort)},
-                               {QLatin1String(key::kDriver), QLatin1String(kConnectionDriver)},
-                               {QLatin1String(key::kComment), comment},
-                               {QLatin1String(key::kAttributes), double(kConnectionAttributes)}};
-        connection.insert(QLatin1String(key::kId), nextQueueId(document));
+        QJsonObject connection{{key::kName, name},
+                               {key::kServer, server},
+                               {key::kShareName, queue},
+                               {key::kPort, QLatin1String(kConnectionPort)},
+                               {key::kDriver, QLatin1String(kConnectionDriver)},
+                               {key::kComment, comment},
+                               {key::kAttributes, double(kConnectionAttributes)}};
+        connection.insert(key::kId, nextQueueId(document));
         queues.append(connection);
-        document.insert(QLatin1String(key::kQueues), queues);
+        document.insert(key::kQueues, queues);
         return win32::kSuccess;
     });
 }
@@ -318,16 +314,14 @@ win32::Error SpoolerEditor::removeConnection(const QString& name) {
     return update([&](QJsonObject& document) {
         QJsonArray queues = queuesOf(document);
         const int index = findQueueIndex(queues, name);
-        if (index < 0 ||
-            queues[index].toObject().value(QLatin1String(key::kServer)).toString().isEmpty()) {
-            return spool::kErrorInvalidPrinterName;
+        if (index < 0 || queues[index].toObject().value(key::kServer).toString().isEmpty()) {
+            return win32::kInvalidPrinterName;
         }
         queues.removeAt(index);
-        document.insert(QLatin1String(key::kQueues), queues);
-        if (document.value(QLatin1String(key::kDefaultPrinter))
-                .toString()
-                .compare(name, Qt::CaseInsensitive) == 0) {
-            document.remove(QLatin1String(key::kDefaultPrinter));
+        document.insert(key::kQueues, queues);
+        if (document.value(key::kDefaultPrinter).toString().compare(name, Qt::CaseInsensitive) ==
+            0) {
+            document.remove(key::kDefaultPrinter);
         }
         return win32::kSuccess;
     });
@@ -335,18 +329,18 @@ win32::Error SpoolerEditor::removeConnection(const QString& name) {
 
 win32::Error SpoolerEditor::setRunning(bool running) {
     return update([&](QJsonObject& document) {
-        document.insert(QLatin1String(key::kRunning), running);
+        document.insert(key::kRunning, running);
         return win32::kSuccess;
     });
 }
 
 win32::Error SpoolerEditor::recordUiRequest(const QString& program, const QStringList& arguments) {
     return update([&](QJsonObject& document) {
-        QJsonArray requests = document.value(QLatin1String(key::kUiRequests)).toArray();
+        QJsonArray requests = document.value(key::kUiRequests).toArray();
         requests.append(
             QJsonObject{{QStringLiteral("program"), program},
                         {QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)}});
-        document.insert(QLatin1String(key::kUiRequests), requests);
+        document.insert(key::kUiRequests, requests);
         return win32::kSuccess;
     });
 }
@@ -354,12 +348,11 @@ win32::Error SpoolerEditor::recordUiRequest(const QString& program, const QStrin
 win32::Error SpoolerEditor::spoolProfileJobs() {
     QJsonObject current;
     QString error;
-    if (!m_store.read(QLatin1String(kSpoolerFacility), current, error) ||
-        !current.contains(QLatin1String(key::kJobsToSpool))) {
+    if (!m_store.read(kSpoolerFacility, current, error) || !current.contains(key::kJobsToSpool)) {
         return win32::kSuccess;
     }
     return update([&](QJsonObject& document) {
-        const QJsonArray pending = document.value(QLatin1String(key::kJobsToSpool)).toArray();
+        const QJsonArray pending = document.value(key::kJobsToSpool).toArray();
         for (const QJsonValue& value : pending) {
             SpoolJob job = jobFromJson(value.toObject());
             job.id = static_cast<std::uint32_t>(allocateCounter(document, key::kNextJobId));
@@ -370,7 +363,7 @@ win32::Error SpoolerEditor::spoolProfileJobs() {
                 return win32::kAccessDenied;
             }
         }
-        document.remove(QLatin1String(key::kJobsToSpool));
+        document.remove(key::kJobsToSpool);
         return win32::kSuccess;
     });
 }

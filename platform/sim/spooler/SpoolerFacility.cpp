@@ -43,7 +43,7 @@ void buildSpooler(SimulatedPc& pc) {
 
 FacilityDescription describeSpoolerFacility() {
     FacilityDescription facility;
-    facility.name = QLatin1String(spooler::kSpoolerFacility);
+    facility.name = spooler::kSpoolerFacility;
     facility.profileSections = {spooler::printersProfileSection()};
     facility.verbs = {
         {"printer",

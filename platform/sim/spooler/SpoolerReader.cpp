@@ -64,14 +64,14 @@ QString SpoolerReader::stateDirectory() const {
 }
 
 std::shared_ptr<const SpoolerSnapshot> SpoolerReader::snapshot() {
-    const QString stamp = documentStamp(m_store.documentPath(QLatin1String(kSpoolerFacility)));
+    const QString stamp = documentStamp(m_store.documentPath(kSpoolerFacility));
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_snapshot && !stamp.isEmpty() && stamp == m_stamp) {
         return m_snapshot;
     }
     QJsonObject document;
     QString error;
-    if (!m_store.read(QLatin1String(kSpoolerFacility), document, error)) {
+    if (!m_store.read(kSpoolerFacility, document, error)) {
         qCWarning(lcSim).noquote() << error;
         return nullptr;
     }

@@ -26,13 +26,13 @@ bool parseSystemSection(const QJsonValue& section, const QString& path, QJsonObj
         !systemFactsFromJson(object, path, facts, error)) {
         return false;
     }
-    document.insert(QLatin1String(kSystemFacility), systemFactsToJson(facts));
+    document.insert(kSystemFacility, systemFactsToJson(facts));
     document.insert(kRestartRequests, QJsonArray());
     return true;
 }
 
 bool showSystem(const QJsonObject& document, QTextStream& out, QString&) {
-    const QJsonObject system = document.value(QLatin1String(kSystemFacility)).toObject();
+    const QJsonObject system = document.value(kSystemFacility).toObject();
     const QJsonObject version = system.value(kVersion).toObject();
     out << QStringLiteral("  Windows %1.%2 build %3, service pack %4.%5\n")
                .arg(version.value(QLatin1String("major")).toInt())
@@ -63,9 +63,8 @@ void buildSystem(SimulatedPc& pc) {
 
 FacilityDescription describeSystemFacility() {
     FacilityDescription facility;
-    facility.name = QLatin1String(kSystemFacility);
-    facility.profileSections = {
-        {QLatin1String(kSystemFacility), QLatin1String(kSystemFacility), true, parseSystemSection}};
+    facility.name = kSystemFacility;
+    facility.profileSections = {{kSystemFacility, kSystemFacility, true, parseSystemSection}};
     facility.show = showSystem;
     facility.programs = {{"shutdown", runShutdown}};
     facility.build = buildSystem;

@@ -10,9 +10,9 @@ namespace platform::sim::tool {
 
 int runCreate(const QStringList& arguments, const Context& context) {
     QCommandLineParser parser;
-    const QCommandLineOption profileOption(
-        QStringLiteral("profile"), QStringLiteral("Bundled profile or profile file."),
-        QStringLiteral("NAME|FILE"), QLatin1String(kDefaultProfileName));
+    const QCommandLineOption profileOption(QStringLiteral("profile"),
+                                           QStringLiteral("Bundled profile or profile file."),
+                                           QStringLiteral("NAME|FILE"), kDefaultProfileName);
     const QCommandLineOption forceOption(QStringLiteral("force"),
                                          QStringLiteral("Replace an existing simulated PC."));
     parser.addOptions({profileOption, forceOption});

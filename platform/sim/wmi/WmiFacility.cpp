@@ -16,7 +16,7 @@ namespace {
 WmiModel loadWmiModel(const StateStore& store) {
     QString error;
     QJsonObject document;
-    if (!store.read(QLatin1String(kWmiFacility), document, error)) {
+    if (!store.read(kWmiFacility, document, error)) {
         qCWarning(lcSim).noquote() << error;
         return {{}, L"connect"};
     }
@@ -32,7 +32,7 @@ void buildWmi(SimulatedPc& pc) {
 
 FacilityDescription describeWmiFacility() {
     FacilityDescription facility;
-    facility.name = QLatin1String(kWmiFacility);
+    facility.name = kWmiFacility;
     facility.profileSections = {wmiProfileSection()};
     facility.build = buildWmi;
     return facility;

@@ -126,7 +126,7 @@ std::vector<WmiProperties> wmiObjects(const QJsonArray& objects) {
 }  // namespace
 
 ProfileSection wmiProfileSection() {
-    return {QLatin1String(kWmiFacility), QLatin1String(kWmiFacility), false, parseWmiSection};
+    return {kWmiFacility, kWmiFacility, false, parseWmiSection};
 }
 
 WmiModel wmiModelFromDocument(const QJsonObject& document) {

@@ -1,13 +1,45 @@
-#include "PrinterCommands.h"
+#include "mainwindow/PrinterCommands.h"
 
-#include "PrinterActions.h"
-#include "PrinterConnections.h"
-#include "PrinterInventory.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/Spooler.h"
+#include "printers/PrinterActions.h"
+#include "printers/PrinterConnections.h"
+#include "printers/PrinterInventory.h"
 
 namespace PrinterCommands {
+
+webhost::JsValue changeInfoToObject(const PrinterAPI::PrinterChangeInfo& info) {
+    auto integer = [](quint32 value) {
+        return webhost::JsValue::integer(static_cast<qint32>(value));
+    };
+    webhost::JsValue object = webhost::JsValue::emptyObject();
+    object.set("dwChanged", integer(info.dwChanged));
+    webhost::JsValue fields = webhost::JsValue::emptyArray();
+    for (int i = 0; i < info.dwNotifyField.size(); ++i) {
+        fields.setAt(i, integer(info.dwNotifyField[i]));
+    }
+    object.set("dwNotifyField", fields);
+    object.set("printerName", webhost::JsValue::string(info.printerName));
+    object.set("printerServer", webhost::JsValue::string(info.printerServer));
+    object.set("newPrinterName", webhost::JsValue::string(info.newPrinterName));
+    object.set("dwAttribute", integer(info.dwAttribute));
+    object.set("dwPrinterStatus", integer(info.dwPrinterStatus));
+    object.set("dwJobStatus", integer(info.dwJobStatus));
+    object.set("dwCjobs", integer(info.dwCjobs));
+    return object;
+}
+
+webhost::JsValue printerInfoAnswer(platform::Spooler& spooler, const QString& queue) {
+    PrinterAPI::PrinterChangeInfo info;
+    const quint32 code = PrinterAPI::readPrinterState(spooler, queue, info);
+    webhost::JsValue answer = webhost::JsValue::emptyObject();
+    answer.set("code", webhost::JsValue::integer(static_cast<qint32>(code)));
+    if (code == 0) {
+        answer.set("info", changeInfoToObject(info));
+    }
+    return answer;
+}
 
 namespace {
 
@@ -22,7 +54,7 @@ webhost::JsValue printerListCommand(const webhost::JsCall&) {
 }
 
 webhost::JsValue getPrinterInfoCommand(const webhost::JsCall& call) {
-    return PrinterAPI::printerInfoAnswer(platform::spooler(), call.textArg(0));
+    return printerInfoAnswer(platform::spooler(), call.textArg(0));
 }
 
 webhost::JsValue printTestPageCommand(const webhost::JsCall& call) {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/Spooler.h"
+#include "printers/PrinterRecords.h"
 #include "webhost/JsValue.h"
 #include "webhost/WindowMessages.h"
 
@@ -32,10 +34,16 @@
 // 34  checkMMCExists             none             1      checkMMCExistsCommand
 //
 // Message 0x850 (PrinterAPI::kMsgPrinterChange) carries a PrinterChangePayload: the main window
-// calls "notifyPrinterChangeByCpp" with PrinterAPI::changeInfoToObject(payload->info).
+// calls "notifyPrinterChangeByCpp" with changeInfoToObject(payload->info).
 // After each page load the main window calls printerCountChanged() and, when it answers true,
 // "notifyPrinterCountByCpp"(count).
 namespace PrinterCommands {
+
+// The page object of a printer change record, members in the order the page expects.
+webhost::JsValue changeInfoToObject(const PrinterAPI::PrinterChangeInfo& info);
+
+// The page's answer of getPrinterInfo: {"code": n} and, when n is 0, "info".
+webhost::JsValue printerInfoAnswer(platform::Spooler& spooler, const QString& queue);
 
 webhost::JsValue printerListCommand(const webhost::JsCall& call);
 webhost::JsValue getPrinterInfoCommand(const webhost::JsCall& call);
