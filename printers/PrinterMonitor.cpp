@@ -133,7 +133,8 @@ void PrinterMonitor::run() {
 
 bool PrinterMonitor::isSpoolerDown() {
     std::vector<platform::PrinterInfo2> queues;
-    return m_spooler.enumPrinters2(spool::kEnumLocal, queues) == win32::kRpcServerUnavailable;
+    return m_spooler.enumPrinters2(spool::kEnumLocal, queues) ==
+           platform::win32::kRpcServerUnavailable;
 }
 
 // Asks the spooler once a wait slice until it answers: the spooler announces nothing when it
@@ -217,7 +218,7 @@ quint32 PrinterMonitor::runPass(bool& spoolerDown) {
             continue;
         }
         if (waited != kSuccess || index >= watches.size()) {
-            spoolerDown = waited == win32::kRpcServerUnavailable || isSpoolerDown();
+            spoolerDown = waited == platform::win32::kRpcServerUnavailable || isSpoolerDown();
             return 0;
         }
         Watch& watch = watches[index];
