@@ -69,9 +69,9 @@ constexpr CommandRow kCommands[] = {
     {"resetShareEnvAsync", B::Window, 0, nullptr},
     {"endResetShareEnv", B::Window, 0, endResetShareEnv},
     {"getLocalIps", B::Window, 0, nullptr},
-    {"getHostSharePrinter", B::Window, 1, nullptr},
-    {"netAddConnection", B::None, 3, nullptr},
-    {"netCancelConnection", B::None, 3, nullptr},
+    {"getHostSharePrinter", B::Window, 1, getHostSharePrinter},
+    {"netAddConnection", B::None, 3, netAddConnection},
+    {"netCancelConnection", B::None, 3, netCancelConnection},
 };
 
 void* boundParameter(BoundParameter bound, MainBlkWindow& window) {

@@ -41,6 +41,11 @@ JsValue resetSpoolFirewallQueue(const JsCall& call, MainBlkWindow& window);
 // USB detection's service filter.
 JsValue setUSBServiceFilter(const JsCall& call, MainBlkWindow& window);
 
+// Another PC's shared printers and logging on to it.
+JsValue getHostSharePrinter(const JsCall& call, MainBlkWindow& window);
+JsValue netAddConnection(const JsCall& call, MainBlkWindow& window);
+JsValue netCancelConnection(const JsCall& call, MainBlkWindow& window);
+
 }  // namespace commands
 
 // Opens the window that follows the installation of the watched USB printer.

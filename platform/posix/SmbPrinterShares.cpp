@@ -5,10 +5,13 @@
 #include <QLibrary>
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <mutex>
+
+#include "platform/Sockets.h"
 
 namespace platform::posix {
 
@@ -16,24 +19,30 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcSmb, "corvanta.smb")
 
+// Longer than the two seconds a share probe waits, so that the probe's own limit decides.
 constexpr int kTimeoutMs = 5000;
 
 // libsmbclient brings several dozen Samba libraries whose loading costs every process about
 // 25 ms at start (measured: an empty program linked with it starts in 26 ms instead of 1 ms).
-// Only a printer connection needs it, so it is loaded on the first connection check.
+// Only share listings need it, so it is loaded on the first one.
 struct SmbClient {
     decltype(&smbc_new_context) newContext = nullptr;
     decltype(&smbc_free_context) freeContext = nullptr;
     decltype(&smbc_setTimeout) setTimeout = nullptr;
     decltype(&smbc_setFunctionAuthDataWithContext) setAuthData = nullptr;
+    decltype(&smbc_setOptionUserData) setUserData = nullptr;
+    decltype(&smbc_getOptionUserData) userData = nullptr;
+    decltype(&smbc_setOptionNoAutoAnonymousLogin) setNoAnonymousFallback = nullptr;
+    decltype(&smbc_setOptionUseKerberos) setUseKerberos = nullptr;
     decltype(&smbc_init_context) initContext = nullptr;
     decltype(&smbc_getFunctionOpendir) opendir = nullptr;
     decltype(&smbc_getFunctionClosedir) closedir = nullptr;
     decltype(&smbc_getFunctionReaddir) readdir = nullptr;
 
     bool isLoaded() const {
-        return newContext && freeContext && setTimeout && setAuthData && initContext && opendir &&
-               closedir && readdir;
+        return newContext && freeContext && setTimeout && setAuthData && setUserData && userData &&
+               setNoAnonymousFallback && setUseKerberos && initContext && opendir && closedir &&
+               readdir;
     }
 };
 
@@ -53,6 +62,10 @@ SmbClient loadSmbClient() {
     resolve(library, "smbc_free_context", client.freeContext);
     resolve(library, "smbc_setTimeout", client.setTimeout);
     resolve(library, "smbc_setFunctionAuthDataWithContext", client.setAuthData);
+    resolve(library, "smbc_setOptionUserData", client.setUserData);
+    resolve(library, "smbc_getOptionUserData", client.userData);
+    resolve(library, "smbc_setOptionNoAutoAnonymousLogin", client.setNoAnonymousFallback);
+    resolve(library, "smbc_setOptionUseKerberos", client.setUseKerberos);
     resolve(library, "smbc_init_context", client.initContext);
     resolve(library, "smbc_getFunctionOpendir", client.opendir);
     resolve(library, "smbc_getFunctionClosedir", client.closedir);
@@ -66,8 +79,8 @@ const SmbClient& smbClient() {
     return client;
 }
 
-// libsmbclient keeps per-thread talloc frames and process-wide configuration; listings run one
-// at a time, from whichever thread asks.
+// libsmbclient keeps per-thread talloc frames and process-wide configuration, and this build of
+// it has no thread support to switch on: listings run one at a time, from whichever thread asks.
 std::mutex& libraryMutex() {
     static std::mutex mutex;
     return mutex;
@@ -78,32 +91,49 @@ struct ContextDeleter {
 };
 using Context = std::unique_ptr<SMBCCTX, ContextDeleter>;
 
-// Anonymous listing: no user, no password; guest access on the host does the rest.
-void anonymousCredentials(SMBCCTX*, const char*, const char*, char* workgroup, int workgroupSize,
-                          char* user, int userSize, char* password, int passwordSize) {
-    if (workgroupSize > 0) {
-        workgroup[0] = '\0';
+// The credentials a context logs on with, as the C strings libsmbclient copies from.
+struct LogOn {
+    QByteArray domain;
+    QByteArray user;
+    QByteArray password;
+};
+
+void copyField(const QByteArray& value, char* field, int size) {
+    if (size <= 0) {
+        return;
     }
-    if (userSize > 0) {
-        user[0] = '\0';
-    }
-    if (passwordSize > 0) {
-        password[0] = '\0';
-    }
+    const int length = std::min<int>(value.size(), size - 1);
+    std::memcpy(field, value.constData(), static_cast<std::size_t>(length));
+    field[length] = '\0';
 }
 
-Context openContext() {
+void provideCredentials(SMBCCTX* context, const char*, const char*, char* workgroup,
+                        int workgroupSize, char* user, int userSize, char* password,
+                        int passwordSize) {
+    const auto* logOn = static_cast<const LogOn*>(smbClient().userData(context));
+    copyField(logOn ? logOn->domain : QByteArray(), workgroup, workgroupSize);
+    copyField(logOn ? logOn->user : QByteArray(), user, userSize);
+    copyField(logOn ? logOn->password : QByteArray(), password, passwordSize);
+}
+
+// `logOn` must outlive the context. Under the library mutex.
+Context openContext(const LogOn& logOn) {
     const SmbClient& smb = smbClient();
-    Context context(smb.newContext());
-    if (!context) {
+    SMBCCTX* raw = smb.newContext();
+    if (raw == nullptr) {
         return nullptr;
     }
-    smb.setTimeout(context.get(), kTimeoutMs);
-    smb.setAuthData(context.get(), anonymousCredentials);
-    if (smb.initContext(context.get()) == nullptr) {
-        return nullptr;  // a context that failed to initialise is freed by the deleter
+    smb.setTimeout(raw, kTimeoutMs);
+    smb.setUserData(raw, const_cast<LogOn*>(&logOn));
+    smb.setAuthData(raw, provideCredentials);
+    smb.setUseKerberos(raw, false);
+    // Named credentials are checked: a refused password must not turn into a guest log-on.
+    smb.setNoAnonymousFallback(raw, logOn.user.isEmpty() ? false : true);
+    if (smb.initContext(raw) == nullptr) {
+        smb.freeContext(raw, 1);
+        return nullptr;
     }
-    return context;
+    return Context(raw);
 }
 
 // An open share listing, closed with its context's closedir.
@@ -131,17 +161,24 @@ private:
     int m_errno = 0;
 };
 
-win32::Error errorFromErrno(int error) {
+win32::Error errorFromErrno(int error, bool namedUser) {
     switch (error) {
         case EACCES:
         case EPERM:
-            return win32::kAccessDenied;
+            return namedUser ? kLogonFailure : win32::kAccessDenied;
+        case ETIMEDOUT:
+            return kSemaphoreTimeout;
+        case ECONNREFUSED:
+        case ECONNRESET:
+        case EHOSTUNREACH:
+        case ENETUNREACH:
         case ENOENT:
         case ENODEV:
+            return kBadNetPath;
         case EINVAL:
-            return win32::kInvalidPrinterName;
+            return win32::kInvalidName;
         default:
-            return win32::kRpcServerUnavailable;
+            return kUnexpectedNetworkError;
     }
 }
 
@@ -149,48 +186,88 @@ win32::Error errorFromErrno(int error) {
 // read as a user, port, path, query or escape ("guest@host", "host:139", "host/share") would
 // send the listing somewhere else than the host the user named.
 bool isPlainHost(const QString& host) {
-    static const QString kUrlSyntax = QStringLiteral("@:/\\?#%;");
+    static const QString kUrlSyntax = QStringLiteral("@:/\\?#%;[]");
     for (const QChar c : host) {
         if (kUrlSyntax.contains(c) || c.isSpace() || c.category() == QChar::Other_Control) {
             return false;
         }
     }
+    return !host.isEmpty();
+}
+
+std::uint32_t shareType(const smbc_dirent& entry) {
+    std::uint32_t type = kShareTypeDisk;
+    switch (entry.smbc_type) {
+        case SMBC_PRINTER_SHARE:
+            type = kShareTypePrintQueue;
+            break;
+        case SMBC_COMMS_SHARE:
+            type = kShareTypeDevice;
+            break;
+        case SMBC_IPC_SHARE:
+            type = kShareTypeIpc;
+            break;
+        default:
+            break;
+    }
+    const std::size_t length = std::strlen(entry.name);
+    if (length > 0 && entry.name[length - 1] == '$') {
+        type |= kShareTypeSpecial;
+    }
+    return type;
+}
+
+// The address the listing connects to. Names are resolved here, by the system resolver, so
+// that libsmbclient never sends NetBIOS broadcasts to find a host.
+bool hostAddress(const QString& host, QByteArray& address) {
+    std::uint32_t value = sockets::parseAddress(host.toStdString());
+    if (value == sockets::kAddressNone) {
+        value = sockets::resolveHost(host.toLocal8Bit().toStdString());
+    }
+    if (value == sockets::kAddressNone) {
+        return false;
+    }
+    address = QByteArray::fromStdString(sockets::addressText(value));
     return true;
 }
 
 }  // namespace
 
-win32::Error checkPrinterShare(const QString& host, const QString& share, QString& comment) {
-    if (host.isEmpty() || share.isEmpty() || !isPlainHost(host)) {
-        return win32::kInvalidPrinterName;
+win32::Error listShares(const QString& host, const SmbCredentials& credentials,
+                        std::vector<SmbShare>& shares) {
+    shares.clear();
+    if (!isPlainHost(host)) {
+        return win32::kInvalidName;
     }
-    std::lock_guard<std::mutex> lock(libraryMutex());
     if (!smbClient().isLoaded()) {
         return win32::kNotSupported;
     }
-    Context context = openContext();
+    QByteArray address;
+    if (!hostAddress(host, address)) {
+        return kBadNetPath;
+    }
+    const LogOn logOn{credentials.domain.toUtf8(), credentials.user.toUtf8(),
+                      credentials.password.toUtf8()};
+    std::lock_guard<std::mutex> lock(libraryMutex());
+    Context context = openContext(logOn);
     if (!context) {
         qCWarning(lcSmb) << "libsmbclient could not be initialised:" << std::strerror(errno);
-        return win32::kRpcServerUnavailable;
+        return kUnexpectedNetworkError;
     }
-    ShareListing listing(context.get(), QByteArrayLiteral("smb://") + host.toUtf8() + '/');
+    ShareListing listing(context.get(), QByteArrayLiteral("smb://") + address + '/');
     if (!listing.isOpen()) {
         qCDebug(lcSmb) << "listing the shares of" << host
                        << "failed:" << std::strerror(listing.openErrno());
-        return errorFromErrno(listing.openErrno());
+        return errorFromErrno(listing.openErrno(), !credentials.user.isEmpty());
     }
     while (smbc_dirent* entry = listing.next()) {
-        const QString name = QString::fromUtf8(entry->name);
-        if (name.compare(share, Qt::CaseInsensitive) != 0) {
+        if (entry->smbc_type == SMBC_WORKGROUP || entry->smbc_type == SMBC_SERVER) {
             continue;
         }
-        if (entry->smbc_type != SMBC_PRINTER_SHARE) {
-            return win32::kInvalidPrinterName;
-        }
-        comment = QString::fromUtf8(entry->comment);
-        return win32::kSuccess;
+        shares.push_back(
+            {QString::fromUtf8(entry->name), shareType(*entry), QString::fromUtf8(entry->comment)});
     }
-    return win32::kInvalidPrinterName;
+    return win32::kSuccess;
 }
 
 }  // namespace platform::posix

@@ -15,8 +15,9 @@
 #include "SpoolerEditor.h"
 #include "SpoolerReader.h"
 #include "platform/FileSystem.h"
+#include "platform/NetConnections.h"
 #include "platform/Registry.h"
-#include "platform/posix/SmbPrinterShares.h"
+#include "platform/Sockets.h"
 #include "platform/sim/core/ChangeWatch.h"
 #include "platform/sim/core/Machine.h"
 #include "platform/sim/services/ServiceState.h"
@@ -87,11 +88,12 @@ bool splitConnectionPath(const std::wstring& path, QString& host, QString& share
 
 class SimSpooler final : public Spooler {
 public:
-    SimSpooler(Machine& machine, const QString& folder,
+    SimSpooler(Machine& machine, const QString& folder, NetConnections& connections,
                std::function<std::uint32_t()> serviceProcess)
         : m_reader(
               std::make_shared<SpoolerReader>(machine.store(), folder, std::move(serviceProcess))),
-          m_computerName(machine.system().computerName) {}
+          m_computerName(machine.system().computerName),
+          m_connections(connections) {}
 
     win32::Error enumPrinters2(std::uint32_t flags, std::vector<PrinterInfo2>& printers) override {
         printers.clear();
@@ -214,7 +216,7 @@ public:
             return win32::kInvalidPrinterName;
         }
         QString comment;
-        const win32::Error error = posix::checkPrinterShare(host, share, comment);
+        const win32::Error error = checkPrinterShare(host, share, comment);
         if (error != win32::kSuccess) {
             return error;
         }
@@ -301,8 +303,48 @@ private:
     // several threads at once.
     SpoolerEditor editor() { return SpoolerEditor(m_reader->store(), m_reader->spoolFolder()); }
 
+    // Asks the host for its shares, as the spooler does before it makes a connection, and
+    // answers the error AddPrinterConnection gives on Windows for the same situation:
+    //   1722 (RPC server unavailable)   the host does not answer (refused, unreachable, timed out)
+    //   1801 (invalid printer name)     the host has no such share, the share is not a printer,
+    //                                   the host name does not resolve, or it is not a plain
+    //                                   name or address
+    //   5    (access denied)            the host refuses to list its shares to this user
+    // `comment` receives the share's comment.
+    win32::Error checkPrinterShare(const QString& host, const QString& share, QString& comment) {
+        if (share.isEmpty() ||
+            (sockets::parseAddress(host.toStdString()) == sockets::kAddressNone &&
+             sockets::resolveHost(host.toLocal8Bit().toStdString()) == sockets::kAddressNone)) {
+            return win32::kInvalidPrinterName;
+        }
+        std::vector<ShareInfo1> shares;
+        std::uint32_t resume = 0;
+        const win32::Error listing = m_connections.shareEnum(host.toStdWString(), shares, resume);
+        if (listing == win32::kAccessDenied || listing == win32::kNotSupported) {
+            return listing;
+        }
+        if (listing == win32::kInvalidName) {
+            return win32::kInvalidPrinterName;
+        }
+        if (listing != win32::kSuccess) {
+            return win32::kRpcServerUnavailable;
+        }
+        for (const ShareInfo1& entry : shares) {
+            if (QString::fromStdWString(entry.name).compare(share, Qt::CaseInsensitive) != 0) {
+                continue;
+            }
+            if (entry.type != net::kShareTypePrintQueue) {
+                return win32::kInvalidPrinterName;
+            }
+            comment = QString::fromStdWString(entry.remark);
+            return win32::kSuccess;
+        }
+        return win32::kInvalidPrinterName;
+    }
+
     std::shared_ptr<SpoolerReader> m_reader;
     QString m_computerName;
+    NetConnections& m_connections;
 };
 
 }  // namespace
@@ -318,9 +360,9 @@ QString spoolFolder(Registry& registry, const FileSystem& fileSystem) {
 }
 
 std::unique_ptr<Spooler> makeSimSpooler(Machine& machine, Registry& registry,
-                                        const FileSystem& fileSystem,
+                                        const FileSystem& fileSystem, NetConnections& connections,
                                         std::function<std::uint32_t()> serviceProcess) {
-    return std::make_unique<SimSpooler>(machine, spoolFolder(registry, fileSystem),
+    return std::make_unique<SimSpooler>(machine, spoolFolder(registry, fileSystem), connections,
                                         std::move(serviceProcess));
 }
 

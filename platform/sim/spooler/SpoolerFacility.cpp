@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/FileSystem.h"
+#include "platform/NetConnections.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 #include "platform/Spooler.h"
@@ -31,12 +32,13 @@ std::uint32_t spoolerServiceProcess(Services& services) {
     return read && status.currentState == svc::kRunning ? std::max(status.processId, 1u) : 0;
 }
 
-// Uses the registry (the spool folder's setting), the shell's drives and the services.
+// Uses the registry (the spool folder's setting), the shell's drives, the network connections
+// (other PCs' shares) and the services.
 void buildSpooler(SimulatedPc& pc) {
     Services* services = &pc.get<Services>();
-    pc.provide<Spooler>(
-        spooler::makeSimSpooler(pc.machine(), pc.get<Registry>(), pc.get<FileSystem>(),
-                                [services] { return spoolerServiceProcess(*services); }));
+    pc.provide<Spooler>(spooler::makeSimSpooler(
+        pc.machine(), pc.get<Registry>(), pc.get<FileSystem>(), pc.get<NetConnections>(),
+        [services] { return spoolerServiceProcess(*services); }));
 }
 
 }  // namespace

@@ -67,15 +67,24 @@ QString description(const Facilities& facilities) {
     return lines.join(QLatin1Char('\n'));
 }
 
-const ToolVerb* findVerb(const Facilities& facilities, const QString& name) {
+// The verb whose name (one or more words) the command starts with; of several, the one with
+// the most words, so that "net connections" and a plain "net" of another facility both work.
+// `used` receives the number of words the name took.
+const ToolVerb* findVerb(const Facilities& facilities, const QStringList& words, int& used) {
+    const ToolVerb* best = nullptr;
+    used = 0;
     for (const FacilityDescription& facility : facilities) {
         for (const ToolVerb& verb : facility.verbs) {
-            if (name == QLatin1String(verb.name)) {
-                return &verb;
+            const QStringList name =
+                QString::fromUtf8(verb.name).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            if (name.size() > used && name.size() <= words.size() &&
+                words.mid(0, name.size()) == name) {
+                best = &verb;
+                used = name.size();
             }
         }
     }
-    return nullptr;
+    return best;
 }
 
 // A facility's verb acts on the PC, created from the default profile on first use.
@@ -119,18 +128,19 @@ int main(int argc, char* argv[]) {
         err << "corvanta-sim: no command given (see --help)" << Qt::endl;
         return 1;
     }
-    const QString name = words.takeFirst();
+    const QString name = words.first();
     const tool::Context context{
         parser.isSet(machineOption) ? parser.value(machineOption) : Machine::configuredDirectory(),
         facilities,
         {out, err}};
     for (const MachineCommand& command : kMachineCommands) {
         if (name == QLatin1String(command.name)) {
-            return command.run(words, context);
+            return command.run(words.mid(1), context);
         }
     }
-    if (const ToolVerb* verb = findVerb(facilities, name)) {
-        return runVerb(*verb, words, context);
+    int used = 0;
+    if (const ToolVerb* verb = findVerb(facilities, words, used)) {
+        return runVerb(*verb, words.mid(used), context);
     }
     err << "corvanta-sim: unknown command " << name << " (see --help)" << Qt::endl;
     return 1;

@@ -1,0 +1,25 @@
+# Windows programs built with mingw-w64 in the posix thread model (as the Qt for mingw-w64 is):
+# 32-bit (i686, the product) by default, 64-bit with CORVANTA_WINDOWS_PROCESSOR=x86_64 (cache or
+# environment). The Qt for Windows is found where CORVANTA_QT_DIR (cache or environment) points.
+if(NOT CORVANTA_WINDOWS_PROCESSOR)
+  if(DEFINED ENV{CORVANTA_WINDOWS_PROCESSOR})
+    set(CORVANTA_WINDOWS_PROCESSOR $ENV{CORVANTA_WINDOWS_PROCESSOR})
+  else()
+    set(CORVANTA_WINDOWS_PROCESSOR i686)
+  endif()
+endif()
+if(NOT CORVANTA_QT_DIR AND DEFINED ENV{CORVANTA_QT_DIR})
+  set(CORVANTA_QT_DIR $ENV{CORVANTA_QT_DIR})
+endif()
+set(triplet ${CORVANTA_WINDOWS_PROCESSOR}-w64-mingw32)
+
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${CORVANTA_WINDOWS_PROCESSOR})
+set(CMAKE_C_COMPILER ${triplet}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
+set(CMAKE_RC_COMPILER ${triplet}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${triplet} ${CORVANTA_QT_DIR})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

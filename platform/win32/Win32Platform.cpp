@@ -1,0 +1,43 @@
+// The one place this build's platform facilities come from on Windows: the real API. Each is
+// made on first use and never deleted, since detached threads may still use one while the
+// process exits.
+#include "Backend.h"
+#include "platform/Platform.h"
+
+namespace platform {
+
+std::wstring startupError() {
+    return {};
+}
+
+Registry& registry() {
+    static Registry* const instance = win32::makeRegistry().release();
+    return *instance;
+}
+
+SystemInfo& systemInfo() {
+    static SystemInfo* const instance = win32::makeSystemInfo().release();
+    return *instance;
+}
+
+FileSystem& fileSystem() {
+    static FileSystem* const instance = win32::makeFileSystem().release();
+    return *instance;
+}
+
+Processes& processes() {
+    static Processes* const instance = win32::makeProcesses().release();
+    return *instance;
+}
+
+Spooler& spooler() {
+    static Spooler* const instance = win32::makeSpooler().release();
+    return *instance;
+}
+
+Wmi& wmi() {
+    static Wmi* const instance = win32::makeWmi().release();
+    return *instance;
+}
+
+}  // namespace platform
