@@ -158,7 +158,9 @@ Error cleanSpoolFolder() {
 
 std::int32_t enableRuleGroup(const std::wstring&) {
     // The firewall's rule groups are reached through a platform facility that this build does
-    // not have yet; the call answers as a COM server without the method would.
+    // not have yet: the policy cannot be created, as when its COM server lacks the interface.
+    std::printf("CoCreateInstance for INetFwPolicy2 failed: 0x%08lx\n",
+                static_cast<unsigned long>(static_cast<std::uint32_t>(kComNotImplemented)));
     return kComNotImplemented;
 }
 

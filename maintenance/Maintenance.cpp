@@ -4,6 +4,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <cstdio>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -28,6 +29,7 @@ constexpr wchar_t kOcrFontFile[] = L"\\OCRAExtended.ttf";
 constexpr wchar_t kFontInstaller[] = L"cmd /c \"fontview ";
 constexpr quint32 kFreshJobFlags = 4;
 constexpr std::uint32_t kAllJobs = 0xFFFFFFFF;
+constexpr std::uint32_t kComNotImplemented = 0x80004001;  // E_NOTIMPL
 
 QMutex g_folderLock;
 QString g_kestruneFolder;
@@ -104,7 +106,9 @@ int spoolerState() {
 
 bool isFirewallGroupEnabled(int) {
     // The firewall's rule groups are reached through a platform facility this build does not
-    // have yet; no group reads as enabled.
+    // have yet: the policy cannot be created (E_NOTIMPL), and no group reads as enabled.
+    std::printf("CoCreateInstance for INetFwPolicy2 failed: 0x%08lx\n",
+                static_cast<unsigned long>(kComNotImplemented));
     return false;
 }
 

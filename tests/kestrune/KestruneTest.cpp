@@ -178,7 +178,8 @@ private slots:
         QTest::newRow("2 hung stop: folder cleaned, the second stop refused")
             << asIs << hang << QStringList{"2"} << 1061 << pend << demand << true << "";
         QTest::newRow("1 without a firewall facility: 1")
-            << asIs << none << QStringList{"1"} << 1 << r << demand << false << "";
+            << asIs << none << QStringList{"1"} << 1 << r << demand << false
+            << "CoCreateInstance for INetFwPolicy2 failed: 0x80004001\n";
         QTest::newRow("3 device re-detection")
             << asIs << none << QStringList{"3"} << 0 << r << demand << false << "";
         QTest::newRow("1000 everything, the code of the last step")
