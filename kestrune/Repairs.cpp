@@ -9,6 +9,7 @@
 
 #include "platform/Devices.h"
 #include "platform/FileSystem.h"
+#include "platform/Firewall.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 
@@ -36,8 +37,6 @@ constexpr std::uint32_t kSpoolFolderBufferBytes = 260 * 2;
 
 constexpr wchar_t kFileAndPrinterSharing[] = L"文件和打印机共享";
 constexpr wchar_t kNetworkDiscovery[] = L"网络发现";
-// E_NOTIMPL: what the rule-group calls answer while this build has no firewall facility.
-constexpr std::int32_t kComNotImplemented = static_cast<std::int32_t>(0x80004001);
 
 // Reads the status until the service has stopped; kSuccess then, else the read's error or
 // ERROR_SERVICE_REQUEST_TIMEOUT once `deadline` passed.
@@ -156,12 +155,33 @@ Error cleanSpoolFolder() {
     return restartSpooler(false);
 }
 
-std::int32_t enableRuleGroup(const std::wstring&) {
-    // The firewall's rule groups are reached through a platform facility that this build does
-    // not have yet: the policy cannot be created, as when its COM server lacks the interface.
-    std::printf("CoCreateInstance for INetFwPolicy2 failed: 0x%08lx\n",
-                static_cast<unsigned long>(static_cast<std::uint32_t>(kComNotImplemented)));
-    return kComNotImplemented;
+std::int32_t enableRuleGroup(const std::wstring& group) {
+    // The platform's firewall needs no COM set-up of the caller, so there is nothing to
+    // initialise before creating the policy.
+    std::unique_ptr<platform::FirewallPolicy> policy;
+    platform::HResult result = platform::firewall().openPolicy(policy);
+    if (result < 0) {
+        std::printf("CoCreateInstance for INetFwPolicy2 failed: 0x%08lx\n",
+                    static_cast<unsigned long>(static_cast<std::uint32_t>(result)));
+        return result;
+    }
+    platform::fw::ProfileTypes profiles = 0;
+    result = policy->currentProfileTypes(profiles);
+    if (result < 0) {
+        return result;
+    }
+    bool enabled = false;
+    result = policy->isRuleGroupEnabled(profiles, group, enabled);
+    if (result < 0) {
+        return result;
+    }
+    if (!enabled) {
+        result = policy->enableRuleGroup(profiles, group, true);
+        if (result < 0) {
+            return result;
+        }
+    }
+    return 0;
 }
 
 int enableSharingRuleGroups() {

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Firewall.h"
 #include "platform/Fonts.h"
 #include "platform/Processes.h"
 #include "platform/Services.h"
@@ -29,7 +30,9 @@ constexpr wchar_t kOcrFontFile[] = L"\\OCRAExtended.ttf";
 constexpr wchar_t kFontInstaller[] = L"cmd /c \"fontview ";
 constexpr quint32 kFreshJobFlags = 4;
 constexpr std::uint32_t kAllJobs = 0xFFFFFFFF;
-constexpr std::uint32_t kComNotImplemented = 0x80004001;  // E_NOTIMPL
+// The rule groups as a Chinese-language Windows names them.
+constexpr wchar_t kFileAndPrinterSharing[] = L"文件和打印机共享";
+constexpr wchar_t kNetworkDiscovery[] = L"网络发现";
 
 QMutex g_folderLock;
 QString g_kestruneFolder;
@@ -104,12 +107,19 @@ int spoolerState() {
     return static_cast<int>(status.currentState);
 }
 
-bool isFirewallGroupEnabled(int) {
-    // The firewall's rule groups are reached through a platform facility this build does not
-    // have yet: the policy cannot be created (E_NOTIMPL), and no group reads as enabled.
-    std::printf("CoCreateInstance for INetFwPolicy2 failed: 0x%08lx\n",
-                static_cast<unsigned long>(kComNotImplemented));
-    return false;
+bool isFirewallGroupEnabled(int selector) {
+    const wchar_t* group = selector != 0 ? kFileAndPrinterSharing : kNetworkDiscovery;
+    std::unique_ptr<platform::FirewallPolicy> policy;
+    const platform::HResult created = platform::firewall().openPolicy(policy);
+    if (created < 0) {
+        std::printf("CoCreateInstance for INetFwPolicy2 failed: 0x%08lx\n",
+                    static_cast<unsigned long>(static_cast<std::uint32_t>(created)));
+        return false;
+    }
+    platform::fw::ProfileTypes profiles = 0;
+    bool enabled = false;
+    return policy->currentProfileTypes(profiles) >= 0 &&
+           policy->isRuleGroupEnabled(profiles, group, enabled) >= 0 && enabled;
 }
 
 quint32 queueJobFlags(const QString& queue) {

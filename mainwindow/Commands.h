@@ -21,6 +21,11 @@ JsValue startGetPcinfo(const JsCall& call, MainBlkWindow& window);
 JsValue endQueryShareEnv(const JsCall& call, MainBlkWindow& window);
 JsValue endResetShareEnv(const JsCall& call, MainBlkWindow& window);
 
+// The share-environment checks and repairs.
+JsValue queryShareEnv(const JsCall& call, MainBlkWindow& window);
+JsValue queryShareEnvAsync(const JsCall& call, MainBlkWindow& window);
+JsValue resetShareEnvAsync(const JsCall& call, MainBlkWindow& window);
+
 // Download folder and driver packages.
 JsValue downDir(const JsCall& call, MainBlkWindow& window);
 JsValue installDriverPackage(const JsCall& call, MainBlkWindow& window);

@@ -107,6 +107,64 @@ LResult MainBlkWindow::onPackageFinished(WindowMessage& message) {
     return 0;
 }
 
+bool MainBlkWindow::isLiveShareMessage(const WindowMessage& message,
+                                       const std::shared_ptr<sharing::ShareRun>& run) {
+    if (run && run->isEnded())
+        return false;
+    const auto* sender = message.payloadAs<ShareRunPayload>();
+    return sender == nullptr || (run && sender->generation == run->generation());
+}
+
+void MainBlkWindow::startShareQuery() {
+    if (m_shareQuery)
+        m_shareQuery->end();
+    m_shareEnvResults.fill(0);
+    m_shareQuery = std::make_shared<sharing::ShareRun>(++m_shareRunCount);
+    const webhost::WindowHandle window = handle();
+    const std::uint64_t generation = m_shareQuery->generation();
+    sharing::ShareQueryReports reports;
+    reports.progress = [window, generation](int step, std::int32_t result) {
+        webhost::sendMessage(window, kMsgShareQueryProgress, static_cast<webhost::WParam>(step),
+                             result, std::make_unique<ShareRunPayload>(generation));
+    };
+    reports.finished = [window, generation] {
+        webhost::sendMessage(window, kMsgShareQueryResult, 0, 0,
+                             std::make_unique<ShareRunPayload>(generation));
+    };
+    sharing::startShareQuery(m_shareQuery, std::move(reports));
+}
+
+void MainBlkWindow::startShareRepair() {
+    if (m_shareReset)
+        m_shareReset->end();
+    m_shareReset = std::make_shared<sharing::ShareRun>(++m_shareRunCount);
+    const webhost::WindowHandle window = handle();
+    const std::uint64_t generation = m_shareReset->generation();
+    sharing::ShareRepairReports reports;
+    reports.progress = [window, generation](int step) {
+        webhost::sendMessage(window, kMsgShareResetProgress, static_cast<webhost::WParam>(step), 0,
+                             std::make_unique<ShareRunPayload>(generation));
+    };
+    reports.finished = [window, generation] {
+        webhost::sendMessage(window, kMsgShareResetResult, 0, 0,
+                             std::make_unique<ShareRunPayload>(generation));
+    };
+    sharing::startShareRepair(m_shareReset, std::move(reports));
+}
+
+// Ending before any run mutes the page calls all the same, until the next run starts.
+void MainBlkWindow::endShareQuery() {
+    if (!m_shareQuery)
+        m_shareQuery = std::make_shared<sharing::ShareRun>(++m_shareRunCount);
+    m_shareQuery->end();
+}
+
+void MainBlkWindow::endShareReset() {
+    if (!m_shareReset)
+        m_shareReset = std::make_shared<sharing::ShareRun>(++m_shareRunCount);
+    m_shareReset->end();
+}
+
 LResult MainBlkWindow::onShareQueryResult() {
     QList<JsValue> results;
     for (int value : m_shareEnvResults)
@@ -136,11 +194,11 @@ LResult MainBlkWindow::windowProc(WindowMessage& message) {
             onPrinterChange(message);
             break;  // the framework procedure sees it too
         case kMsgShareResetResult:
-            if (!m_shareResetEnded)
+            if (isLiveShareMessage(message, m_shareReset))
                 notifyPage("resetShareEnvResultCbkByCpp", {});
             return 0;
         case kMsgShareResetProgress:
-            if (!m_shareResetEnded)
+            if (isLiveShareMessage(message, m_shareReset))
                 notifyPage(
                     "resetShareEnvProgressCbkByCpp",
                     {integer(static_cast<qint64>(message.wParam)), integer(kShareEnvItemCount)});
@@ -153,12 +211,16 @@ LResult MainBlkWindow::windowProc(WindowMessage& message) {
             }
             return 0;
         case kMsgShareQueryResult:
-            return m_shareQueryEnded ? 0 : onShareQueryResult();
+            return isLiveShareMessage(message, m_shareQuery) ? onShareQueryResult() : 0;
         case kMsgShareQueryProgress:
-            if (!m_shareQueryEnded)
+            if (isLiveShareMessage(message, m_shareQuery)) {
+                const auto step = static_cast<std::size_t>(message.wParam);
+                if (step >= 1 && step <= m_shareEnvResults.size())
+                    m_shareEnvResults[step - 1] = static_cast<int>(message.lParam);
                 notifyPage("queryShareEnvAsyncProgressCbkByCpp",
                            {integer(static_cast<qint64>(message.wParam)),
                             integer(kShareEnvItemCount), integer(message.lParam)});
+            }
             return 0;
         case kMsgPrinterConnectionAdded:
             notifyPage("addPrinterConnectionAsyncCbk",

@@ -4,9 +4,11 @@
 #include <QPointer>
 #include <QStringList>
 #include <array>
+#include <memory>
 
 #include "SearcherThread.h"
 #include "TaskbarButton.h"
+#include "sharing/ShareEnvRuns.h"
 #include "webhost/BaseBlkWinow.h"
 
 namespace mainwindow {
@@ -39,8 +41,13 @@ public:
     void setServiceFilter(const QStringList& filter) { m_serviceFilter = filter; }
 
     std::array<int, 11>& shareEnvResults() { return m_shareEnvResults; }
-    void endShareQuery() { m_shareQueryEnded = true; }
-    void endShareReset() { m_shareResetEnded = true; }
+    // A new share-environment run clears its own end flag (and the query its results) and
+    // supersedes the one before: that run stops at its next step and its late reports are
+    // dropped. The end commands mute the current run.
+    void startShareQuery();
+    void startShareRepair();
+    void endShareQuery();
+    void endShareReset();
 
 public slots:
     void pciinfoResults(const QString& pcinfo);
@@ -55,6 +62,10 @@ private:
     webhost::LResult onPrinterChange(webhost::WindowMessage& message);
     webhost::LResult onPackageFinished(webhost::WindowMessage& message);
     webhost::LResult onShareQueryResult();
+    // Whether a share-run message comes from the current, unended run (a message without a
+    // run, as a page may send one, counts as the current run's).
+    static bool isLiveShareMessage(const webhost::WindowMessage& message,
+                                   const std::shared_ptr<sharing::ShareRun>& run);
     void pushPrinterCount();
 
     QPointer<SearcherThread> m_onlineSearcher;
@@ -63,8 +74,10 @@ private:
     TaskbarButton m_taskbar;
     QStringList m_serviceFilter;
     std::array<int, 11> m_shareEnvResults{};
-    bool m_shareQueryEnded = false;
-    bool m_shareResetEnded = false;
+    std::uint64_t m_shareRunCount = 0;
+    // The latest runs; their end flags are what the page's end commands set.
+    std::shared_ptr<sharing::ShareRun> m_shareQuery;
+    std::shared_ptr<sharing::ShareRun> m_shareReset;
     int m_printerCount = 0;
 };
 

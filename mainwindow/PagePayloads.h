@@ -23,3 +23,14 @@ struct PackageFinishedPayload : webhost::MessagePayload {
 };
 
 }  // namespace mainwindow
+
+namespace mainwindow {
+
+// 0x854/0x856 and 0x857/0x858: which share-environment run sent the message, so that the late
+// reports of a run that a newer one superseded reach neither the page nor the new results.
+struct ShareRunPayload : webhost::MessagePayload {
+    explicit ShareRunPayload(std::uint64_t g) : generation(g) {}
+    std::uint64_t generation;
+};
+
+}  // namespace mainwindow

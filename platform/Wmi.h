@@ -5,21 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/HResult.h"
+
 namespace platform {
 
-// COM result codes; negative values are failures.
-using HResult = std::int32_t;
-constexpr HResult kSOk = 0;
-constexpr HResult kSFalse = 1;
-constexpr HResult kENotImpl = static_cast<HResult>(0x80004001);
-constexpr HResult kEFail = static_cast<HResult>(0x80004005);
 constexpr HResult kWbemENotFound = static_cast<HResult>(0x80041002);
 constexpr HResult kWbemEInvalidClass = static_cast<HResult>(0x80041010);
 constexpr HResult kWbemEInvalidQuery = static_cast<HResult>(0x80041017);
 constexpr HResult kRpcEServerUnavailable = static_cast<HResult>(0x800706BA);
-inline bool failed(HResult result) {
-    return result < 0;
-}
 
 // One property value as WMI's VARIANT carries it. Only the types the product reads are told
 // apart: text (VT_BSTR), 32-bit integer (VT_I4), nothing (VT_NULL/VT_EMPTY), anything else.

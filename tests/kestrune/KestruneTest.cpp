@@ -12,6 +12,7 @@
 
 #include "PcFolder.h"
 #include "platform/FileSystem.h"
+#include "platform/Firewall.h"
 #include "platform/Services.h"
 #include "platform/posix/PosixProcesses.h"
 #include "platform/sim/services/ServiceState.h"
@@ -153,6 +154,11 @@ private slots:
             registry[key] = printers;
             p["registry"] = registry;
         };
+        const Edit firewallStopped = [](QJsonObject& p) {
+            QJsonObject firewall = p["firewall"].toObject();
+            firewall["serviceRunning"] = false;
+            p["firewall"] = firewall;
+        };
         const int r = svc::kRunning, pend = svc::kStopPending;
         const int automatic = svc::kAutoStart, demand = svc::kDemandStart;
         const QStringList none;
@@ -177,9 +183,10 @@ private slots:
             << "Error querying registry value. Error code: 2\n";
         QTest::newRow("2 hung stop: folder cleaned, the second stop refused")
             << asIs << hang << QStringList{"2"} << 1061 << pend << demand << true << "";
-        QTest::newRow("1 without a firewall facility: 1")
-            << asIs << none << QStringList{"1"} << 1 << r << demand << false
-            << "CoCreateInstance for INetFwPolicy2 failed: 0x80004001\n";
+        QTest::newRow("1 both groups enabled for the current profile")
+            << asIs << none << QStringList{"1"} << 0 << r << demand << false << "";
+        QTest::newRow("1 with the firewall service stopped: 1")
+            << firewallStopped << none << QStringList{"1"} << 1 << r << demand << false << "";
         QTest::newRow("3 device re-detection")
             << asIs << none << QStringList{"3"} << 0 << r << demand << false << "";
         QTest::newRow("1000 everything, the code of the last step")
@@ -234,6 +241,35 @@ private slots:
         }
         QVERIFY(QFileInfo(spool).isDir());
         QCOMPARE(contents(spool).isEmpty(), cleaned);
+    }
+
+    // Mode 1 enables both groups for the profiles in force, and a second run changes nothing.
+    void firewallGroupsEnabled() {
+        const std::unique_ptr<PcFolder> folder = repairPc({});
+        auto groupEnabled = [&folder](const wchar_t* group) {
+            std::unique_ptr<platform::sim::SimulatedPc> pc = folder->open();
+            std::unique_ptr<platform::FirewallPolicy> policy;
+            bool enabled = false;
+            platform::fw::ProfileTypes profiles = 0;
+            return pc->get<platform::Firewall>().openPolicy(policy) == 0 &&
+                   policy->currentProfileTypes(profiles) == 0 &&
+                   policy->isRuleGroupEnabled(profiles, group, enabled) == 0 && enabled;
+        };
+        QVERIFY(!groupEnabled(L"文件和打印机共享"));
+        QCOMPARE(runKestrune(folder->directory(), {"1"}).exitCode, 0);
+        QVERIFY(groupEnabled(L"文件和打印机共享"));
+        QVERIFY(groupEnabled(L"网络发现"));
+        const QByteArray before = QFile(folder->stateFile("firewall")).exists()
+                                      ? [&] {
+                                            QFile f(folder->stateFile("firewall"));
+                                            f.open(QIODevice::ReadOnly);
+                                            return f.readAll();
+                                        }()
+                                      : QByteArray();
+        QCOMPARE(runKestrune(folder->directory(), {"1"}).exitCode, 0);
+        QFile after(folder->stateFile("firewall"));
+        after.open(QIODevice::ReadOnly);
+        QCOMPARE(after.readAll(), before);
     }
 
     // The stop asked for is a planned one, with the reason the repair gives.

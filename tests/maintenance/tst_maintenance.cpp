@@ -187,9 +187,14 @@ void MaintenanceTest::ocrFontInstalledFromBesideTheProgram() {
     QCOMPARE(run("checkOcrFont()").toBoolean(), false);
 }
 
+// Sharing's group is off for the profile in force, discovery's only for another; the repair
+// turns both on for the current profile.
 void MaintenanceTest::firewallGroupsReadAsDisabled() {
     QCOMPARE(run("checkFirewall(1)").toBoolean(), false);
     QCOMPARE(run("checkFirewall(0)").toBoolean(), false);
+    QCOMPARE(run("enableFirewall()").toInt(), 0);
+    QCOMPARE(run("checkFirewall(1)").toBoolean(), true);
+    QCOMPARE(run("checkFirewall(0)").toBoolean(), true);
 }
 
 // A PC whose spooler is stopped and whose queue is stuck: one combined repair from the page,

@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/Spooler.h"
+#include "platform/sim/spooler/SpoolerEditor.h"
 #include "printers/PrintUiCommandLines.h"
 #include "printers/PrinterActions.h"
 #include "printers/PrinterConnections.h"
@@ -140,6 +141,66 @@ private slots:
         PrinterAPI::PrinterChangeInfo info;
         PrinterAPI::readPrinterState(pc->pc().get<platform::Spooler>(), "Reception Color", info);
         QVERIFY((info.dwAttribute & platform::spool::kAttributeShared) == 0);
+    }
+
+    // Windows refuses these share names; sharing always uses the queue's own name.
+    void shareNamesWindowsRefuses_data() {
+        QTest::addColumn<QString>("queue");
+        QTest::addColumn<quint32>("expected");
+        QTest::newRow("plain") << "Plain Name" << 0u;
+        QTest::newRow("colon and brackets") << "Lab: Printer [2]" << 1215u;
+        QTest::newRow("quotes") << "Q \"x\"" << 1215u;
+        QTest::newRow("plus and equals") << "A+B=C" << 1215u;
+        QTest::newRow("80 characters") << QString(80, QLatin1Char('p')) << 0u;
+        QTest::newRow("100 characters") << QString(100, QLatin1Char('p')) << 1215u;
+        QTest::newRow("another queue's share name") << "reception" << 1215u;
+    }
+
+    void shareNamesWindowsRefuses() {
+        QFETCH(QString, queue);
+        QFETCH(quint32, expected);
+        auto pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        QCOMPARE(platform::sim::spooler::editorFor(pc->pc()).addQueue(
+                     QJsonObject{{QStringLiteral("name"), queue},
+                                 {QStringLiteral("driver"), QStringLiteral("Generic / Text Only")},
+                                 {QStringLiteral("port"), QStringLiteral("FILE:")}}),
+                 0u);
+        platform::Spooler& spooler = pc->pc().get<platform::Spooler>();
+        QCOMPARE(PrinterAPI::setQueueShared(spooler, queue, true), expected);
+        PrinterAPI::PrinterChangeInfo info;
+        QCOMPARE(PrinterAPI::readPrinterState(spooler, queue, info), 0u);
+        QCOMPARE((info.dwAttribute & platform::spool::kAttributeShared) != 0, expected == 0);
+    }
+
+    // A connection is its server's queue: shared, on the network, and not ours to change.
+    void connectionsAreTheServers() {
+        auto pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        platform::Spooler& spooler = pc->pc().get<platform::Spooler>();
+        const QString connection = "\\\\FILESERVER\\Accounting";
+        QCOMPARE(platform::sim::spooler::editorFor(pc->pc()).addConnection("\\\\PRINTHOST", "Laser",
+                                                                           QString()),
+                 0u);
+        PrinterAPI::PrinterChangeInfo info;
+        QCOMPARE(PrinterAPI::readPrinterState(spooler, "\\\\PRINTHOST\\Laser", info), 0u);
+        const quint32 serverLike =
+            platform::spool::kAttributeShared | platform::spool::kAttributeNetwork;
+        QCOMPARE(info.dwAttribute & serverLike, serverLike);
+        QCOMPARE(PrinterAPI::setQueueShared(spooler, connection, true), 5u);
+        QCOMPARE(PrinterAPI::deleteQueue(spooler, connection, false), 5u);
+        QCOMPARE(PrinterAPI::deleteQueue(spooler, connection, true), 0u);
+    }
+
+    // SetDefaultPrinter with no name keeps the default there is.
+    void emptyDefaultKeepsTheDefault() {
+        auto pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        platform::Spooler& spooler = pc->pc().get<platform::Spooler>();
+        QCOMPARE(spooler.setDefaultPrinter(L""), 0u);
+        std::wstring name;
+        QCOMPARE(spooler.defaultPrinter(name), 0u);
+        QCOMPARE(QString::fromStdWString(name), QStringLiteral("Office Laser"));
     }
 
     void refusedAccess() {

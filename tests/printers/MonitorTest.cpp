@@ -158,6 +158,41 @@ private slots:
         QVERIFY(waitFor("Queue 70", spool::kChangeSetPrinter));
     }
 
+    // Only the kinds of change the filter names come back, whatever fields were asked for.
+    void changeFlagsStayWithinTheFilter_data() {
+        QTest::addColumn<quint32>("filter");
+        QTest::addColumn<quint32>("expected");
+        QTest::newRow("set printer only")
+            << quint32(spool::kChangeSetPrinter) << quint32(spool::kChangeSetPrinter);
+        QTest::newRow("add job only")
+            << quint32(spool::kChangeAddJob) << quint32(spool::kChangeAddJob);
+        QTest::newRow("both") << quint32(spool::kChangeSetPrinter | spool::kChangeAddJob)
+                              << quint32(spool::kChangeSetPrinter | spool::kChangeAddJob);
+    }
+
+    void changeFlagsStayWithinTheFilter() {
+        QFETCH(quint32, filter);
+        QFETCH(quint32, expected);
+        std::unique_ptr<platform::PrinterHandle> handle;
+        QCOMPARE(m_pc->pc().get<platform::Spooler>().openPrinter(L"Office Laser", spool::kAccessUse,
+                                                                 handle),
+                 0u);
+        platform::NotifyOptions options;
+        options.types = {{spool::kNotifyTypeJob, {spool::kJobFieldDocument}},
+                         {spool::kNotifyTypePrinter, {spool::kPrinterFieldCJobs}}};
+        std::unique_ptr<platform::ChangeNotification> notification;
+        QCOMPARE(handle->findFirstChange(filter, &options, notification), 0u);
+        QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc()).addJob("Office Laser", {}), 0u);
+        std::size_t index = 0;
+        QCOMPARE(m_pc->pc().get<platform::Spooler>().waitForChange({notification.get()},
+                                                                   kDeliveryTimeoutMs, index),
+                 0u);
+        std::uint32_t change = 0;
+        std::unique_ptr<platform::NotifyInfo> info;
+        QCOMPARE(notification->next(change, nullptr, info), 0u);
+        QCOMPARE(change, expected);
+    }
+
     // More changes than the spooler keeps for one notification: the info comes back discarded
     // and a refresh gives every requested field with the change flags.
     void discardedInfoIsRefreshed() {
@@ -171,7 +206,9 @@ private slots:
                            spool::kJobFieldTotalPages, spool::kJobFieldTotalBytes}},
                          {spool::kNotifyTypePrinter, {spool::kPrinterFieldCJobs}}};
         std::unique_ptr<platform::ChangeNotification> notification;
-        QCOMPARE(handle->findFirstChange(spool::kChangeSetPrinter, &options, notification), 0u);
+        QCOMPARE(handle->findFirstChange(spool::kChangeSetPrinter | spool::kChangeAddJob, &options,
+                                         notification),
+                 0u);
         for (int i = 0; i < 20; ++i) {
             QCOMPARE(platform::sim::spooler::editorFor(m_pc->pc()).addJob("Office Laser", {}), 0u);
         }

@@ -194,14 +194,8 @@ bool SimChangeNotification::readCurrent(QueueState& queue, ServerState& server) 
 SimChangeNotification::Observation SimChangeNotification::compare(const QueueState& queue,
                                                                   const ServerState& server) const {
     Observation observation = m_queueId == 0 ? compareServer(server) : compareQueue(queue);
-    std::uint32_t allowed = m_filter;
-    // A queue also reports the kinds of change whose fields were asked for; the server reports
-    // what its filter asks for, nothing more.
-    if (m_queueId != 0) {
-        allowed |= requestedFields(spool::kNotifyTypePrinter).empty() ? 0 : spool::kChangePrinter;
-        allowed |= requestedFields(spool::kNotifyTypeJob).empty() ? 0 : spool::kChangeJob;
-    }
-    observation.change &= allowed;
+    // FindNextPrinterChangeNotification reports only the kinds of change its filter names.
+    observation.change &= m_filter;
     if (observation.change == 0) {
         observation.info.data.clear();
     }

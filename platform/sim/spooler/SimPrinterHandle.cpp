@@ -31,20 +31,29 @@ public:
         if (error != win32::kSuccess) {
             return error;
         }
-        if ((m_access & spool::kAccessAdminister) == 0) {
+        if ((m_access & spool::kAccessAdminister) == 0 || isConnection(*queue)) {
+            // A connection is the server's queue: only its server changes or shares it.
             return win32::kAccessDenied;
         }
-        return editor().modifyQueue(m_queueId, [&](QJsonObject& record, const QJsonObject&) {
-            record.insert(key::kName, QString::fromStdWString(info.printerName));
-            record.insert(key::kShareName, QString::fromStdWString(info.shareName));
-            record.insert(key::kPort, QString::fromStdWString(info.portName));
-            record.insert(key::kDriver, QString::fromStdWString(info.driverName));
-            record.insert(key::kComment, QString::fromStdWString(info.comment));
-            record.insert(key::kLocation, QString::fromStdWString(info.location));
-            record.insert(key::kAttributes, double(info.attributes));
-            record.insert(key::kPriority, double(info.priority));
-            return win32::kSuccess;
-        });
+        return editor().modifyQueue(
+            m_queueId, [&](QJsonObject& record, const QJsonObject& document) {
+                if ((info.attributes & spool::kAttributeShared) != 0) {
+                    const win32::Error refused = checkShareName(
+                        document, m_queueId, QString::fromStdWString(info.shareName));
+                    if (refused != win32::kSuccess) {
+                        return refused;
+                    }
+                }
+                record.insert(key::kName, QString::fromStdWString(info.printerName));
+                record.insert(key::kShareName, QString::fromStdWString(info.shareName));
+                record.insert(key::kPort, QString::fromStdWString(info.portName));
+                record.insert(key::kDriver, QString::fromStdWString(info.driverName));
+                record.insert(key::kComment, QString::fromStdWString(info.comment));
+                record.insert(key::kLocation, QString::fromStdWString(info.location));
+                record.insert(key::kAttributes, double(info.attributes));
+                record.insert(key::kPriority, double(info.priority));
+                return win32::kSuccess;
+            });
     }
 
     win32::Error deletePrinter() override {
@@ -53,7 +62,8 @@ public:
         if (error != win32::kSuccess) {
             return error;
         }
-        if ((m_access & kDeleteRight) == 0) {
+        // A connection goes only through DeletePrinterConnection.
+        if ((m_access & kDeleteRight) == 0 || isConnection(*queue)) {
             return win32::kAccessDenied;
         }
         return editor().deleteQueueById(m_queueId);
@@ -111,6 +121,8 @@ private:
         m_snapshot = m_reader->snapshot();
         return m_reader->isRunning(m_snapshot);
     }
+
+    static bool isConnection(const QueueEntry& queue) { return !queue.info.serverName.empty(); }
 
     win32::Error find(const QueueEntry*& queue) {
         if (!isRunning()) {

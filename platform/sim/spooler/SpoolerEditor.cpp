@@ -22,7 +22,10 @@ namespace platform::sim::spooler {
 namespace {
 
 constexpr std::uint32_t kNewQueueAttributes = spool::kAttributeQueued | spool::kAttributeLocal;
-constexpr std::uint32_t kConnectionAttributes = spool::kAttributeNetwork;
+// A connection reads as its server's queue, which is shared, plus NETWORK.
+constexpr std::uint32_t kConnectionAttributes = spool::kAttributeNetwork | spool::kAttributeShared;
+constexpr int kLongestShareName = 80;
+constexpr win32::Error kErrorInvalidShareName = 1215;  // ERROR_INVALID_SHARENAME
 constexpr const char* kConnectionDriver = "Microsoft PS Class Driver";
 constexpr const char* kConnectionPort = "";
 
@@ -53,12 +56,47 @@ QString nowUtc() {
     return QDateTime::currentDateTimeUtc().toString(Qt::ISODate).remove(QLatin1Char('Z'));
 }
 
+// SetDefaultPrinter with no name keeps a default that exists and otherwise picks one of the
+// installed printers; with none installed there is nothing to choose (1801).
+win32::Error chooseDefaultPrinter(QJsonObject& document) {
+    const QJsonArray queues = queuesOf(document);
+    if (findQueueIndex(queues, document.value(key::kDefaultPrinter).toString()) >= 0) {
+        return win32::kSuccess;
+    }
+    if (queues.isEmpty()) {
+        return win32::kInvalidPrinterName;
+    }
+    document.insert(key::kDefaultPrinter, nameOf(queues.first().toObject()));
+    return win32::kSuccess;
+}
+
 }  // namespace
 
 bool isValidQueueName(const QString& name) {
     constexpr int kLongestName = 220;
     return !name.isEmpty() && name.size() <= kLongestName && !name.contains(QLatin1Char('\\')) &&
            !name.contains(QLatin1Char(','));
+}
+
+win32::Error checkShareName(const QJsonObject& document, int queueId, const QString& shareName) {
+    // The rules of an SMB share name (at most 80 characters, these characters refused).
+    static const QString kRefused = QStringLiteral("\"\\/[]:|<>+=;,*?");
+    const bool wellFormed = !shareName.isEmpty() && shareName.size() <= kLongestShareName &&
+                            std::none_of(shareName.begin(), shareName.end(), [](QChar c) {
+                                return c.unicode() < 0x20 || kRefused.contains(c);
+                            });
+    if (!wellFormed) {
+        return kErrorInvalidShareName;
+    }
+    for (const QJsonValue& value : queuesOf(document)) {
+        const QJsonObject other = value.toObject();
+        if (other.value(key::kId).toInt() != queueId &&
+            (attributesOf(other) & spool::kAttributeShared) != 0 &&
+            other.value(key::kShareName).toString().compare(shareName, Qt::CaseInsensitive) == 0) {
+            return kErrorInvalidShareName;
+        }
+    }
+    return win32::kSuccess;
 }
 
 SpoolerEditor::SpoolerEditor(StateStore& store, QString spoolFolder)
@@ -233,8 +271,17 @@ win32::Error SpoolerEditor::changeStatus(const QString& name, std::uint32_t set,
 }
 
 win32::Error SpoolerEditor::share(const QString& name, const QString& shareName) {
-    return modifyByName(name, [&](QJsonObject& queue) {
-        queue.insert(key::kShareName, shareName.isEmpty() ? nameOf(queue) : shareName);
+    int id = 0;
+    if (const win32::Error error = queueIdByName(name, id); error != win32::kSuccess) {
+        return error;
+    }
+    return modifyQueue(id, [&](QJsonObject& queue, const QJsonObject& document) {
+        const QString shared = shareName.isEmpty() ? nameOf(queue) : shareName;
+        if (const win32::Error error = checkShareName(document, id, shared);
+            error != win32::kSuccess) {
+            return error;
+        }
+        queue.insert(key::kShareName, shared);
         queue.insert(key::kAttributes, double(attributesOf(queue) | spool::kAttributeShared));
         return win32::kSuccess;
     });
@@ -279,6 +326,9 @@ win32::Error SpoolerEditor::addJob(const QString& queueName, const JobRequest& r
 
 win32::Error SpoolerEditor::setDefaultPrinter(const QString& name) {
     return update([&](QJsonObject& document) {
+        if (name.isEmpty()) {
+            return chooseDefaultPrinter(document);
+        }
         const int index = findQueueIndex(queuesOf(document), name);
         if (index < 0) {
             return win32::kInvalidPrinterName;

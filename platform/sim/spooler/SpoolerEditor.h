@@ -27,6 +27,12 @@ namespace platform::sim::spooler {
 // most 220 characters.
 bool isValidQueueName(const QString& name);
 
+// Whether `shareName` may share the queue `queueId` of `document`: at most 80 characters, none
+// of " \ / [ ] : | < > + = ; , * ? or a control character, and not the share name of another
+// shared queue (letter case aside). ERROR_INVALID_SHARENAME (1215) otherwise, as SetPrinter
+// answers.
+win32::Error checkShareName(const QJsonObject& document, int queueId, const QString& shareName);
+
 class SpoolerEditor {
 public:
     SpoolerEditor(StateStore& store, QString spoolFolder);

@@ -4,6 +4,7 @@
 #include "platform/sim/core/ProcessPc.h"
 #include "platform/sim/core/SimLogging.h"
 #include "platform/sim/core/SimulatedPc.h"
+#include "platform/sim/wmi/PowerShellProgram.h"
 #include "platform/sim/wmi/SimWmi.h"
 #include "platform/sim/wmi/WmiProfileSection.h"
 
@@ -34,6 +35,12 @@ FacilityDescription describeWmiFacility() {
     FacilityDescription facility;
     facility.name = kWmiFacility;
     facility.profileSections = {wmiProfileSection()};
+    facility.verbs = {
+        {"feature",
+         "feature NAME on|off        switch an optional feature (Win32_OptionalFeature) on or off",
+         runFeatureVerb},
+    };
+    facility.programs = {{"powershell", runPowerShell}};
     facility.build = buildWmi;
     return facility;
 }
