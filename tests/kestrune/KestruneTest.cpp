@@ -95,6 +95,11 @@ void spoolerNow(PcFolder& folder, int& state, int& startType) {
     }
 }
 
+QByteArray fileText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString spoolFolder(PcFolder& folder, const wchar_t* windowsPath) {
     return QString::fromStdWString(folder.pc().get<platform::FileSystem>().hostPath(windowsPath));
 }
@@ -259,17 +264,9 @@ private slots:
         QCOMPARE(runKestrune(folder->directory(), {"1"}).exitCode, 0);
         QVERIFY(groupEnabled(L"文件和打印机共享"));
         QVERIFY(groupEnabled(L"网络发现"));
-        const QByteArray before = QFile(folder->stateFile("firewall")).exists()
-                                      ? [&] {
-                                            QFile f(folder->stateFile("firewall"));
-                                            f.open(QIODevice::ReadOnly);
-                                            return f.readAll();
-                                        }()
-                                      : QByteArray();
+        const QByteArray before = fileText(folder->stateFile("firewall"));
         QCOMPARE(runKestrune(folder->directory(), {"1"}).exitCode, 0);
-        QFile after(folder->stateFile("firewall"));
-        after.open(QIODevice::ReadOnly);
-        QCOMPARE(after.readAll(), before);
+        QCOMPARE(fileText(folder->stateFile("firewall")), before);
     }
 
     // The stop asked for is a planned one, with the reason the repair gives.
