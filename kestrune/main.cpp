@@ -3,11 +3,41 @@
 #include <cstdio>
 
 #include "KestruneMode.h"
+#include "Repairs.h"
+#include "platform/Processes.h"
 
 namespace {
 
-constexpr int kExitBadArgument = 87;      // ERROR_INVALID_PARAMETER
-constexpr int kExitNotImplemented = 120;  // ERROR_CALL_NOT_IMPLEMENTED
+// A missing argument or one that is no number: Corvanta always passes one, so anything else
+// is a mistake of whoever started the program, and nothing is changed.
+constexpr int kExitBadArgument = 87;  // ERROR_INVALID_PARAMETER
+
+constexpr int kModeRestartSpooler = 0;
+constexpr int kModeFirewall = 1;
+constexpr int kModeCleanSpoolFolder = 2;
+constexpr int kModeReenumerateDevices = 3;
+constexpr int kModeEverything = 1000;
+
+int runMode(int mode) {
+    switch (mode) {
+        case kModeRestartSpooler:
+            return static_cast<int>(kestrune::restartSpooler(false));
+        case kModeFirewall:
+            return kestrune::enableSharingRuleGroups();
+        case kModeCleanSpoolFolder:
+            return static_cast<int>(kestrune::cleanSpoolFolder());
+        case kModeReenumerateDevices:
+            return static_cast<int>(kestrune::reenumerateDevices());
+        case kModeEverything:
+            // Each step runs whatever the one before gave; only the last one's code is told.
+            kestrune::restartSpooler(false);
+            kestrune::enableSharingRuleGroups();
+            kestrune::cleanSpoolFolder();
+            return static_cast<int>(kestrune::reenumerateDevices());
+        default:
+            return 0;
+    }
+}
 
 }  // namespace
 
@@ -21,8 +51,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kestrune: not a mode number: %s\n", argv[1]);
         return kExitBadArgument;
     }
-    // The repairs (spooler, spool folder, firewall groups, device re-detection) arrive with the
-    // services, firewall and device facilities of the simulated PC.
-    std::fprintf(stderr, "kestrune: mode %d is not available in this build\n", *mode);
-    return kExitNotImplemented;
+    const int code = runMode(*mode);
+    std::fflush(stdout);
+    return platform::exitCodeOfMain(static_cast<std::uint32_t>(code));
 }

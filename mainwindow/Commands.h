@@ -37,6 +37,18 @@ JsValue interrupt(const JsCall& call, MainBlkWindow& window);
 JsValue setNetDevOverCountUserHandle(const JsCall& call, MainBlkWindow& window);
 JsValue getLocalIps(const JsCall& call, MainBlkWindow& window);
 
+// Print-system maintenance: checks and Kestrune's repairs.
+JsValue checkPrinterSpool(const JsCall& call, MainBlkWindow& window);
+JsValue checkOcrFont(const JsCall& call, MainBlkWindow& window);
+JsValue checkFirewall(const JsCall& call, MainBlkWindow& window);
+JsValue checkPrinterSharing(const JsCall& call, MainBlkWindow& window);
+JsValue checkPrinterQueue(const JsCall& call, MainBlkWindow& window);
+JsValue restartPrinterSpool(const JsCall& call, MainBlkWindow& window);
+JsValue installOcrFont(const JsCall& call, MainBlkWindow& window);
+JsValue enableFirewall(const JsCall& call, MainBlkWindow& window);
+JsValue enablePrinterSharing(const JsCall& call, MainBlkWindow& window);
+JsValue cleanPrinterQueue(const JsCall& call, MainBlkWindow& window);
+JsValue resetSpoolFirewallQueue(const JsCall& call, MainBlkWindow& window);
 // USB detection's service filter.
 JsValue setUSBServiceFilter(const JsCall& call, MainBlkWindow& window);
 

@@ -79,6 +79,11 @@ std::wstring quoteArgument(const std::wstring& argument);
 // what ShellExecuteW takes as parameters for that program.
 std::wstring commandLineArguments(const std::wstring& commandLine);
 
+// What main() returns for the Windows exit code `code`. Windows keeps all 32 bits of it; where
+// the system keeps fewer (8 on POSIX), the backend hands the whole code to the process that
+// started this one as well, so that its Process::exitCode() answers it.
+int exitCodeOfMain(std::uint32_t code);
+
 // The Processes of the system this process runs on (see Platform.h).
 Processes& processes();
 

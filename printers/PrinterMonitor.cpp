@@ -3,6 +3,7 @@
 #include <QLoggingCategory>
 
 #include <algorithm>
+#include <chrono>
 
 #include "platform/Platform.h"
 #include "platform/SystemInfo.h"
@@ -115,9 +116,37 @@ void PrinterMonitor::unsubscribe(webhost::WindowHandle window) {
                         m_subscribers.end());
 }
 
+// A pass that ends because the spooler stopped (its service was restarted, say) is followed,
+// once the spooler runs again, by a fresh pass over the queues as they are then; only a pass
+// that ends with the spooler running and nothing to watch ends the thread.
 void PrinterMonitor::run() {
-    while ((runPass() & kPassEnds) != 0) {
+    while (!m_stopping) {
+        bool spoolerDown = false;
+        if ((runPass(spoolerDown) & kPassEnds) != 0) {
+            continue;
+        }
+        if (!spoolerDown || !waitForSpooler()) {
+            return;
+        }
     }
+}
+
+bool PrinterMonitor::isSpoolerDown() {
+    std::vector<platform::PrinterInfo2> queues;
+    return m_spooler.enumPrinters2(spool::kEnumLocal, queues) ==
+           platform::win32::kRpcServerUnavailable;
+}
+
+// Asks the spooler once a wait slice until it answers: the spooler announces nothing when it
+// starts, and a watch cannot be opened before it runs.
+bool PrinterMonitor::waitForSpooler() {
+    while (!m_stopping) {
+        if (!isSpoolerDown()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kStopCheckMs));
+    }
+    return false;
 }
 
 std::vector<PrinterMonitor::Watch> PrinterMonitor::openWatches() {
@@ -170,13 +199,14 @@ bool PrinterMonitor::nextChange(Watch& watch, quint32& change,
     return true;
 }
 
-quint32 PrinterMonitor::runPass() {
+quint32 PrinterMonitor::runPass(bool& spoolerDown) {
     std::vector<Watch> watches = openWatches();
     std::vector<platform::ChangeNotification*> notifications;
     for (Watch& watch : watches) {
         notifications.push_back(watch.notification.get());
     }
     if (notifications.empty()) {
+        spoolerDown = isSpoolerDown();
         return 0;  // nothing to wait on
     }
     ++m_passesStarted;
@@ -188,6 +218,7 @@ quint32 PrinterMonitor::runPass() {
             continue;
         }
         if (waited != kSuccess || index >= watches.size()) {
+            spoolerDown = waited == platform::win32::kRpcServerUnavailable || isSpoolerDown();
             return 0;
         }
         Watch& watch = watches[index];

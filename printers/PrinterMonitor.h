@@ -23,7 +23,8 @@ namespace PrinterAPI {
 //
 // A monitor thread runs passes: each pass watches every queue (this PC's and the connections)
 // and the print server, and ends when a queue was added or deleted, so that the next pass
-// watches the new set. Every queue is watched however many there are.
+// watches the new set. Every queue is watched however many there are. When the spooler stops
+// (the repair restarts it), the thread waits for it to run again and starts a fresh pass.
 class PrinterMonitor {
 public:
     // The process-wide monitor on platform::spooler(); created on first use, never destroyed.
@@ -65,7 +66,11 @@ private:
     };
 
     void run();
-    quint32 runPass();
+    // One pass: the change flags that ended it, or 0 with `spoolerDown` telling whether the
+    // spooler had stopped.
+    quint32 runPass(bool& spoolerDown);
+    bool isSpoolerDown();
+    bool waitForSpooler();
     std::vector<Watch> openWatches();
     bool nextChange(Watch& watch, quint32& change, std::unique_ptr<platform::NotifyInfo>& info);
     void printerCallback(quint32 change, Watch& watch, const platform::NotifyInfo& info);

@@ -10,6 +10,8 @@ packages=(
   xvfb xauth fonts-dejavu-core
   # CJK glyphs for the page and the message boxes ("驱动", "提示"): the smallest complete set
   fonts-wqy-microhei
+  # the OCR font installOcrFont installs: OCR-A, renamed "OCR A Extended" at build time
+  fonts-ocr-a python3-fonttools libfreetype-dev
   # peers of the test LAN (network tests)
   snmpd snmp samba smbclient iputils-ping iproute2 procps
 )

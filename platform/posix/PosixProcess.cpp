@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "PosixProcesses.h"
@@ -22,6 +24,12 @@ using namespace std::chrono_literals;
 constexpr auto kWaitPollInterval = 5ms;
 // A child ended by a signal reports 128 + the signal number, as a shell shows it.
 constexpr std::uint32_t kSignalExitBase = 128;
+// An exit status holds 8 bits, a Windows exit code 32 (Kestrune exits with 1060, say). A child
+// of this build writes its whole code to this descriptor (named in its environment) before it
+// exits; the parent reads it from the other end of the pipe once the child has ended.
+constexpr int kExitCodeFd = 198;
+constexpr char kExitCodeVariable[] = "CORVANTA_EXIT_CODE_FD";
+constexpr std::uint32_t kStatusBits = 0xFF;
 
 class SpawnFileActions {
 public:
@@ -49,7 +57,8 @@ private:
 
 class PosixProcess final : public Process {
 public:
-    PosixProcess(pid_t pid, UniqueFd output) : pid_(pid), output_(std::move(output)) {}
+    PosixProcess(pid_t pid, UniqueFd output, UniqueFd exitCode)
+        : pid_(pid), output_(std::move(output)), exitCode_(std::move(exitCode)) {}
 
     ~PosixProcess() override {
         if (!ended_ && !collect(WNOHANG)) {
@@ -85,7 +94,8 @@ public:
             return kStillActive;
         }
         if (WIFEXITED(status_)) {
-            return static_cast<std::uint32_t>(WEXITSTATUS(status_));
+            const auto status = static_cast<std::uint32_t>(WEXITSTATUS(status_));
+            return fullExitCode(status);
         }
         return kSignalExitBase + static_cast<std::uint32_t>(WTERMSIG(status_));
     }
@@ -102,6 +112,20 @@ public:
     }
 
 private:
+    // The whole code the child reported, when it agrees with the status the system kept.
+    std::uint32_t fullExitCode(std::uint32_t status) {
+        if (!reported_ && exitCode_.valid()) {
+            std::uint32_t code = 0;
+            if (::read(exitCode_.get(), &code, sizeof code) == ssize_t(sizeof code) &&
+                (code & kStatusBits) == status) {
+                reportedCode_ = code;
+                reported_ = true;
+            }
+            exitCode_.reset();
+        }
+        return reported_ ? reportedCode_ : status;
+    }
+
     // True once the exit status is collected.
     bool collect(int flags) {
         pid_t result;
@@ -116,9 +140,25 @@ private:
 
     pid_t pid_;
     UniqueFd output_;
+    UniqueFd exitCode_;
     bool ended_ = false;
+    bool reported_ = false;
+    std::uint32_t reportedCode_ = 0;
     int status_ = 0;
 };
+
+// The parent's environment with the exit-code descriptor named.
+std::vector<std::string> childEnvironment() {
+    std::vector<std::string> variables;
+    const std::string prefix = std::string(kExitCodeVariable) + "=";
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (std::string(*variable).rfind(prefix, 0) != 0) {
+            variables.emplace_back(*variable);
+        }
+    }
+    variables.push_back(prefix + std::to_string(kExitCodeFd));
+    return variables;
+}
 
 // A pipe whose both ends are closed on exec, so no other child ever holds them.
 int makePipe(UniqueFd& readEnd, UniqueFd& writeEnd) {
@@ -179,11 +219,20 @@ win32::Error spawn(const std::vector<std::string>& argv, const SpawnOptions& opt
             return win32FromErrno(error);
         }
     }
+    UniqueFd exitCodeRead;
+    UniqueFd exitCodeWrite;
+    if (const int error = makePipe(exitCodeRead, exitCodeWrite)) {
+        return win32FromErrno(error);
+    }
+    fcntl(exitCodeRead.get(), F_SETFL, O_NONBLOCK);
     SpawnAttributes attributes;
     SpawnFileActions actions;
     int error = prepareAttributes(attributes, options);
     if (error == 0) {
         error = prepareFileActions(actions, options, writeEnd.get());
+    }
+    if (error == 0) {
+        error = posix_spawn_file_actions_adddup2(actions.get(), exitCodeWrite.get(), kExitCodeFd);
     }
     if (error != 0) {
         return win32FromErrno(error);
@@ -193,17 +242,39 @@ win32::Error spawn(const std::vector<std::string>& argv, const SpawnOptions& opt
         arguments.push_back(const_cast<char*>(argument.c_str()));
     }
     arguments.push_back(nullptr);
+    std::vector<std::string> variables = childEnvironment();
+    std::vector<char*> environment;
+    for (std::string& variable : variables) {
+        environment.push_back(variable.data());
+    }
+    environment.push_back(nullptr);
     pid_t pid = 0;
     error = posix_spawnp(&pid, arguments[0], actions.get(), attributes.get(), arguments.data(),
-                         environ);
+                         environment.data());
     if (error != 0) {
         return win32FromErrno(error);
     }
     // Our copy of the write end goes now, so the reader sees the end of output when the child
     // (and whatever inherited its output) is done.
     writeEnd.reset();
-    process = std::make_unique<PosixProcess>(pid, std::move(readEnd));
+    exitCodeWrite.reset();
+    process = std::make_unique<PosixProcess>(pid, std::move(readEnd), std::move(exitCodeRead));
     return win32::kSuccess;
 }
 
 }  // namespace platform::posix
+
+namespace platform {
+
+int exitCodeOfMain(std::uint32_t code) {
+    const char* descriptor = std::getenv(posix::kExitCodeVariable);
+    if (descriptor != nullptr && std::atoi(descriptor) == posix::kExitCodeFd) {
+        ssize_t written;
+        do {
+            written = ::write(posix::kExitCodeFd, &code, sizeof code);
+        } while (written < 0 && errno == EINTR);
+    }
+    return static_cast<int>(code);
+}
+
+}  // namespace platform

@@ -226,6 +226,37 @@ private slots:
         QCOMPARE(info->data.size(), std::size_t(1 + 22 * 4));  // cJobs and 4 fields of 22 jobs
     }
 
+    // The spooler restarted under a running monitor (as the repair restarts it): the monitor
+    // waits for it and watches the queues again, so a rename after the restart is reported.
+    void spoolerRestartKeepsTheListLive() {
+        startMonitor(PrinterMonitor::kMaskAll);
+        const QString machine = m_pc->directory();
+        QCOMPARE(runTool(machine, {"service", "stop", "Spooler"}), 0);
+        QCOMPARE(runTool(machine, {"service", "start", "Spooler"}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(m_monitor->passesStarted() >= 2, kDeliveryTimeoutMs);
+        QCOMPARE(runTool(machine, {"printer", "rename", "Office Laser", "Front Desk"}), 0);
+        const TestWindow::Received* renamed = waitFor("Office Laser", spool::kChangeSetPrinter);
+        QVERIFY(renamed);
+        QCOMPARE(renamed->info.newPrinterName, QStringLiteral("Front Desk"));
+    }
+
+    // Started while the spooler is stopped: the monitor waits for it to run and then reports
+    // the queues as they are after the start, renames made while it was stopped included.
+    void monitorStartedWithSpoolerStopped() {
+        const QString machine = m_pc->directory();
+        QCOMPARE(runTool(machine, {"service", "stop", "Spooler"}), 0);
+        m_monitor->subscribeAndStart(m_window->handle(), PrinterMonitor::kMaskAll);
+        QTest::qWait(300);
+        QCOMPARE(m_monitor->passesStarted(), 0);
+        QCOMPARE(runTool(machine, {"printer", "rename", "Office Laser", "Front Desk"}), 0);
+        QCOMPARE(runTool(machine, {"service", "start", "Spooler"}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(m_monitor->passesStarted() >= 1, kDeliveryTimeoutMs);
+        QCOMPARE(runTool(machine, {"printer", "rename", "Front Desk", "Back Office"}), 0);
+        const TestWindow::Received* renamed = waitFor("Front Desk", spool::kChangeSetPrinter);
+        QVERIFY(renamed);
+        QCOMPARE(renamed->info.newPrinterName, QStringLiteral("Back Office"));
+    }
+
 private:
     void startMonitor(quint32 mask) {
         m_monitor->subscribeAndStart(m_window->handle(), mask);

@@ -49,6 +49,9 @@ private slots:
         QTest::newRow("own program in the program folder")
             << R"(/opt/corvanta\KESTRUNE.EXE 1)" << CommandKind::OwnProgram
             << QStringList{"/opt/corvanta/kestrune", "1"};
+        QTest::newRow("own program in another folder of this machine")
+            << R"(/tmp/elsewhere\Kestrune.exe 0)" << CommandKind::OwnProgram
+            << QStringList{"/tmp/elsewhere/kestrune", "0"};
         QTest::newRow("crash reporter")
             << "dumper.exe 12 34 00FF 8.1.0.0 empty printer" << CommandKind::OwnProgram
             << QStringList{
@@ -63,6 +66,9 @@ private slots:
         QTest::newRow("Windows program through cmd")
             << R"(cmd /c fontview C:\Windows\Fonts\ocrb.ttf)" << CommandKind::SimProgram
             << QStringList{sim, "program", "fontview", R"(C:\Windows\Fonts\ocrb.ttf)"};
+        QTest::newRow("cmd /c with the command in quotes")
+            << R"(cmd /c "fontview /opt/corvanta\OCRAExtended.ttf")" << CommandKind::SimProgram
+            << QStringList{sim, "program", "fontview", R"(/opt/corvanta\OCRAExtended.ttf)"};
         QTest::newRow("rundll32") << R"(rundll32 printui.dll,PrintUIEntry /y /n "HP LaserJet")"
                                   << CommandKind::SimProgram
                                   << QStringList{

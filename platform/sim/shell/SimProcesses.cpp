@@ -102,15 +102,42 @@ std::string inProgramFolder(const SimProcessesConfig& config, const std::string&
     return posix::toUtf8(config.programFolder) + "/" + name;
 }
 
+// Corvanta's own program named with a folder of this machine ("/opt/corvanta\Kestrune.exe")
+// is in that folder; by a Windows path or by name alone, it is in the program folder.
+std::string ownProgramPath(const SimProcessesConfig& config, const std::wstring& program,
+                           const std::string& name) {
+    const auto slash = program.find_last_of(L"\\/");
+    if (program.empty() || program[0] != L'/' || slash == std::wstring::npos) {
+        return inProgramFolder(config, name);
+    }
+    return posix::toUtf8(program.substr(0, slash)) + "/" + name;
+}
+
 ResolvedCommand make(CommandKind kind, std::string program, std::vector<std::string> arguments) {
     ResolvedCommand resolved{kind, {std::move(program)}};
     resolved.argv.insert(resolved.argv.end(), arguments.begin(), arguments.end());
     return resolved;
 }
 
+// cmd /c "X": when the text after the switch starts with a quote, cmd drops that quote and the
+// last one of the line and runs the rest (the rule "cmd /?" gives for /C and /K when the
+// quoted text is not exactly one existing program name).
+std::wstring withoutOuterQuotes(const std::wstring& command) {
+    if (command.empty() || command.front() != L'"') {
+        return command;
+    }
+    const std::size_t last = command.find_last_of(L'"');
+    std::wstring inner = command.substr(1, last == 0 ? std::wstring::npos : last - 1);
+    if (last != 0 && last + 1 < command.size()) {
+        inner += command.substr(last + 1);
+    }
+    return inner;
+}
+
 ResolvedCommand resolveInterpreter(const std::wstring& commandLine,
                                    const SimProcessesConfig& config) {
-    const std::wstring command = commandOfInterpreter(commandLineArguments(commandLine));
+    const std::wstring command =
+        withoutOuterQuotes(commandOfInterpreter(commandLineArguments(commandLine)));
     ResolvedCommand inner = resolveCommandLine(command, config);
     // A Windows program run through cmd is still the simulated PC's; the rest is shell work.
     if (inner.kind != CommandKind::Host) {
@@ -237,7 +264,7 @@ ResolvedCommand resolveCommandLine(const std::wstring& commandLine,
     const std::wstring stem = programStem(program);
     const std::vector<std::string> arguments = utf8Arguments(parts, 1);
     if (hasExeSuffix(fileName(program)) && isOneOf(stem, kOwnPrograms)) {
-        return make(CommandKind::OwnProgram, inProgramFolder(config, posix::toUtf8(stem)),
+        return make(CommandKind::OwnProgram, ownProgramPath(config, program, posix::toUtf8(stem)),
                     arguments);
     }
     if (stem == kCommandInterpreter) {

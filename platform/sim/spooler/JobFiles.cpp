@@ -132,6 +132,11 @@ void removeJobFilesOfQueue(const QString& folder, int queueId) {
     }
 }
 
+void JobIndex::invalidate() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_jobs.reset();
+}
+
 std::shared_ptr<const std::vector<SpoolJob>> JobIndex::jobs(const QString& folder) {
     const qint64 stamp = folderStamp(folder);
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -38,6 +38,8 @@ void removeJobFilesOfQueue(const QString& folder, int queueId);
 class JobIndex {
 public:
     std::shared_ptr<const std::vector<SpoolJob>> jobs(const QString& folder);
+    // The next jobs() reads the folder whatever its stamp.
+    void invalidate();
 
 private:
     std::mutex m_mutex;

@@ -167,7 +167,7 @@ std::vector<std::uint16_t> SimChangeNotification::requestedFields(std::uint16_t 
 
 bool SimChangeNotification::readCurrent(QueueState& queue, ServerState& server) {
     const std::shared_ptr<const SpoolerSnapshot> snapshot = m_reader->snapshot();
-    if (!snapshot || !snapshot->running) {
+    if (!m_reader->isRunning(snapshot)) {
         return false;
     }
     const std::shared_ptr<const std::vector<SpoolJob>> jobs = m_reader->jobs();

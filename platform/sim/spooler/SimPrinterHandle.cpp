@@ -119,7 +119,7 @@ public:
 private:
     bool isRunning() {
         m_snapshot = m_reader->snapshot();
-        return m_snapshot && m_snapshot->running;
+        return m_reader->isRunning(m_snapshot);
     }
 
     static bool isConnection(const QueueEntry& queue) { return !queue.info.serverName.empty(); }

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include <poll.h>
+
 #include <unordered_map>
 
 #include "ConnectDialog.h"
@@ -18,6 +20,7 @@
 #include "platform/Sockets.h"
 #include "platform/sim/core/ChangeWatch.h"
 #include "platform/sim/core/Machine.h"
+#include "platform/sim/services/ServiceState.h"
 
 namespace platform::sim::spooler {
 
@@ -85,15 +88,17 @@ bool splitConnectionPath(const std::wstring& path, QString& host, QString& share
 
 class SimSpooler final : public Spooler {
 public:
-    SimSpooler(Machine& machine, const QString& folder, NetConnections& connections)
-        : m_reader(std::make_shared<SpoolerReader>(machine.store(), folder)),
+    SimSpooler(Machine& machine, const QString& folder, NetConnections& connections,
+               std::function<std::uint32_t()> serviceProcess)
+        : m_reader(
+              std::make_shared<SpoolerReader>(machine.store(), folder, std::move(serviceProcess))),
           m_computerName(machine.system().computerName),
           m_connections(connections) {}
 
     win32::Error enumPrinters2(std::uint32_t flags, std::vector<PrinterInfo2>& printers) override {
         printers.clear();
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return win32::kRpcServerUnavailable;
         }
         std::unordered_map<int, std::uint32_t> jobCounts;
@@ -137,7 +142,7 @@ public:
                              std::unique_ptr<PrinterHandle>& handle) override {
         handle.reset();
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return win32::kRpcServerUnavailable;
         }
         if (isServerName(name)) {
@@ -158,7 +163,7 @@ public:
 
     win32::Error defaultPrinter(std::wstring& name) override {
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return win32::kRpcServerUnavailable;
         }
         name = snapshot->defaultPrinter;
@@ -167,7 +172,7 @@ public:
 
     win32::Error setDefaultPrinter(const std::wstring& name) override {
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return win32::kRpcServerUnavailable;
         }
         return editor().setDefaultPrinter(QString::fromStdWString(name));
@@ -178,7 +183,7 @@ public:
                                     std::vector<std::int32_t>* output) override {
         const auto snapshot = current();
         const QueueEntry* queue =
-            snapshot && snapshot->running ? snapshot->findByName(printer) : nullptr;
+            m_reader->isRunning(snapshot) ? snapshot->findByName(printer) : nullptr;
         if (queue == nullptr) {
             return -1;
         }
@@ -202,7 +207,7 @@ public:
 
     win32::Error addPrinterConnection(const std::wstring& path) override {
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return win32::kRpcServerUnavailable;
         }
         QString host;
@@ -220,7 +225,7 @@ public:
 
     win32::Error deletePrinterConnection(const std::wstring& name) override {
         const auto snapshot = current();
-        if (!snapshot || !snapshot->running) {
+        if (!m_reader->isRunning(snapshot)) {
             return win32::kRpcServerUnavailable;
         }
         return editor().removeConnection(QString::fromStdWString(name));
@@ -239,14 +244,20 @@ public:
         if (watched.empty()) {
             return win32::kInvalidParameter;
         }
-        // Watching before looking, so that no change falls between the look and the wait.
-        ChangeWatch watch(m_reader->stateDirectory(), kSpoolerFacility);
-        if (!watch.isValid()) {
+        // Watching before looking, so that no change falls between the look and the wait. The
+        // services document is watched too: a spooler that stops ends every wait on it.
+        ChangeWatch watch(m_reader->stateDirectory(), QLatin1String(kSpoolerFacility));
+        ChangeWatch serviceWatch(m_reader->stateDirectory(),
+                                 QLatin1String(services::kServicesFacility));
+        if (!watch.isValid() || !serviceWatch.isValid()) {
             return win32::kNotEnoughMemory;
         }
         QElapsedTimer timer;
         timer.start();
         for (;;) {
+            if (!m_reader->isRunning(m_reader->snapshot())) {
+                return win32::kRpcServerUnavailable;
+            }
             for (std::size_t i = 0; i < watched.size(); ++i) {
                 if (watched[i]->isSignalled()) {
                     index = i;
@@ -258,7 +269,10 @@ public:
             if (timeoutMs >= 0 && remaining == 0) {
                 return spool::kErrorWaitTimeout;
             }
-            watch.wait(remaining);
+            pollfd fds[] = {{watch.fd(), POLLIN, 0}, {serviceWatch.fd(), POLLIN, 0}};
+            ::poll(fds, 2, remaining);
+            watch.wait(0);
+            serviceWatch.wait(0);
         }
     }
 
@@ -346,8 +360,10 @@ QString spoolFolder(Registry& registry, const FileSystem& fileSystem) {
 }
 
 std::unique_ptr<Spooler> makeSimSpooler(Machine& machine, Registry& registry,
-                                        const FileSystem& fileSystem, NetConnections& connections) {
-    return std::make_unique<SimSpooler>(machine, spoolFolder(registry, fileSystem), connections);
+                                        const FileSystem& fileSystem, NetConnections& connections,
+                                        std::function<std::uint32_t()> serviceProcess) {
+    return std::make_unique<SimSpooler>(machine, spoolFolder(registry, fileSystem), connections,
+                                        std::move(serviceProcess));
 }
 
 }  // namespace platform::sim::spooler

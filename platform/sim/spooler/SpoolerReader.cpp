@@ -42,8 +42,22 @@ QString documentStamp(const QString& path) {
 
 }  // namespace
 
-SpoolerReader::SpoolerReader(StateStore& store, QString spoolFolder)
-    : m_store(store), m_spoolFolder(std::move(spoolFolder)) {}
+SpoolerReader::SpoolerReader(StateStore& store, QString spoolFolder,
+                             std::function<std::uint32_t()> serviceProcess)
+    : m_store(store),
+      m_spoolFolder(std::move(spoolFolder)),
+      m_serviceProcess(std::move(serviceProcess)) {}
+
+bool SpoolerReader::isRunning(const std::shared_ptr<const SpoolerSnapshot>& snapshot) {
+    if (!snapshot || !snapshot->running) {
+        return false;
+    }
+    const std::uint32_t process = m_serviceProcess();
+    if (process != 0 && m_lastProcess.exchange(process) != process) {
+        m_jobIndex.invalidate();  // a spooler that starts reads its jobs from the folder
+    }
+    return process != 0;
+}
 
 QString SpoolerReader::stateDirectory() const {
     return m_store.directory();

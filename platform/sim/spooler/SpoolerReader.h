@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -20,7 +24,15 @@ namespace platform::sim::spooler {
 // another costs a stat, not a parse, and a full description of N queues stays linear in N.
 class SpoolerReader {
 public:
-    SpoolerReader(StateStore& store, QString spoolFolder);
+    // `serviceProcess` answers the process id of the running Spooler service, 0 while it does
+    // not run; the spooler answers nothing then, and reads its jobs from the spool folder anew
+    // whenever the service has started again.
+    SpoolerReader(
+        StateStore& store, QString spoolFolder,
+        std::function<std::uint32_t()> serviceProcess = [] { return 1u; });
+
+    // True when the spooler serves calls: its state is readable and its service runs.
+    bool isRunning(const std::shared_ptr<const SpoolerSnapshot>& snapshot);
 
     // Null when the state document cannot be read (the error is logged, naming the file).
     std::shared_ptr<const SpoolerSnapshot> snapshot();
@@ -33,6 +45,8 @@ public:
 private:
     StateStore& m_store;
     QString m_spoolFolder;
+    std::function<std::uint32_t()> m_serviceProcess;
+    std::atomic<std::uint32_t> m_lastProcess{0};
     JobIndex m_jobIndex;
     std::mutex m_mutex;
     QString m_stamp;
