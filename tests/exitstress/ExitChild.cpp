@@ -65,5 +65,5 @@ int main(int argc, char** argv) {
         first = false;
         QTimer::singleShot(50, view.widget(), [&view] { burst(view); });
     });
-    return app::run(argc, argv);
+    app::endProcess(app::run(argc, argv));
 }
