@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QTextCodec>
+#include <cstdio>
+#include <cstdlib>
 
 #include "downloads/User.h"
 #include "mainwindow/MainBlkWindow.h"
@@ -119,6 +121,11 @@ int run(int argc, char** argv) {
         return 1;
     }
     return QApplication::exec();
+}
+
+void endProcess(int exitCode) {
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
 }
 
 }  // namespace app

@@ -1,5 +1,5 @@
 #include "Startup.h"
 
 int main(int argc, char** argv) {
-    return app::run(argc, argv);
+    app::endProcess(app::run(argc, argv));
 }

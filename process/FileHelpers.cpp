@@ -79,11 +79,19 @@ QStringList listDir(const QString& folder, const QString& pattern) {
 }
 
 QByteArray readTextFile(const QString& path) {
-    QFile file(hostPath(path));
+    const QString host = hostPath(path);
+    // Checked before opening: opening a FIFO already blocks until a writer appears.
+    const QFileInfo info(host);
+    if (!info.isFile() || info.size() > kMaxTextFileBytes) {
+        return {};
+    }
+    QFile file(host);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    return file.readAll();
+    // A file that grows after the check is still read no further than the limit.
+    const QByteArray content = file.read(kMaxTextFileBytes + 1);
+    return content.size() > kMaxTextFileBytes ? QByteArray() : content;
 }
 
 bool writeTextToFile(const QString& path, const QByteArray& text) {

@@ -17,7 +17,13 @@ bool matchesWildcard(const QString& name, const QString& pattern);
 // them; empty when the folder cannot be read.
 QStringList listDir(const QString& folder, const QString& pattern);
 
-// The whole file; empty when it cannot be read.
+// The largest file readTextFile returns. The text crosses to the page in one piece, so anything
+// bigger is not a text the page can use and would only hold the UI thread.
+constexpr qint64 kMaxTextFileBytes = 16 * 1024 * 1024;
+
+// The whole file; empty when it cannot be read, when it is not a regular file (a FIFO would
+// block the caller for good, a device such as /dev/zero never ends) or when it is larger than
+// kMaxTextFileBytes.
 QByteArray readTextFile(const QString& path);
 // Creates or replaces the file with the text. The old content stays whole when writing fails.
 bool writeTextToFile(const QString& path, const QByteArray& text);

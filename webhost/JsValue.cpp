@@ -10,6 +10,9 @@ namespace webhost {
 
 namespace {
 
+// Objects up to this many members are searched member by member; larger ones keep an index.
+constexpr int kMembersSearchedInOrder = 8;
+
 // Numbers at or beyond these magnitudes are written with an exponent, as script does.
 constexpr double kExponentAbove = 1e21;
 constexpr double kExponentBelow = 1e-6;
@@ -217,24 +220,38 @@ void JsValue::setAt(int index, const JsValue& value) {
     m_items[index] = value;
 }
 
-JsValue JsValue::get(const QByteArray& name) const {
-    for (const auto& member : m_members) {
-        if (member.first == name) {
-            return member.second;
+int JsValue::memberPosition(const QByteArray& name) const {
+    if (!m_memberIndex.isEmpty()) {
+        return m_memberIndex.value(name, -1);
+    }
+    for (int i = 0; i < m_members.size(); ++i) {
+        if (m_members[i].first == name) {
+            return i;
         }
     }
-    return JsValue();
+    return -1;
+}
+
+JsValue JsValue::get(const QByteArray& name) const {
+    const int position = memberPosition(name);
+    return position < 0 ? JsValue() : m_members[position].second;
 }
 
 void JsValue::set(const QByteArray& name, const JsValue& value) {
     m_type = Type::Object;
-    for (auto& member : m_members) {
-        if (member.first == name) {
-            member.second = value;
-            return;
-        }
+    const int position = memberPosition(name);
+    if (position >= 0) {
+        m_members[position].second = value;
+        return;
     }
     m_members.append(qMakePair(name, value));
+    if (!m_memberIndex.isEmpty()) {
+        m_memberIndex.insert(name, m_members.size() - 1);
+    } else if (m_members.size() > kMembersSearchedInOrder) {
+        for (int i = 0; i < m_members.size(); ++i) {
+            m_memberIndex.insert(m_members[i].first, i);
+        }
+    }
 }
 
 QList<QByteArray> JsValue::keys() const {

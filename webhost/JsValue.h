@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -51,6 +52,8 @@ public:
     JsValue get(const QByteArray& name) const;
     void set(const QByteArray& name, const JsValue& value);
     QList<QByteArray> keys() const;
+    // The members in order, name and value.
+    const QList<QPair<QByteArray, JsValue>>& members() const { return m_members; }
 
     // Serialization used by the bridge: JSON with a marker object for undefined.
     QByteArray toWire() const;
@@ -66,6 +69,11 @@ private:
     QByteArray m_string;
     QList<JsValue> m_items;                       // arrays
     QList<QPair<QByteArray, JsValue>> m_members;  // objects, in insertion order
+    // Position of each member by name, kept once an object has grown beyond a few members, so
+    // that building or reading an object of n members takes time linear in n.
+    QHash<QByteArray, int> m_memberIndex;
+
+    int memberPosition(const QByteArray& name) const;
 };
 
 // The arguments of one call from the page, read by position. A position the page did not pass

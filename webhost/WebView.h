@@ -88,6 +88,13 @@ public:
     static bool isLoaded();
     static std::unique_ptr<WebView> createView(QWidget* parent, int x, int y, int width,
                                                int height);
+
+    // Views made by `factory` instead of the engine, for programs that drive the bound
+    // functions without a browser (the page-call fuzzer, the exit stress test). Set before
+    // load(); load() then starts neither the browser nor the local page server.
+    using ViewFactory = std::function<std::unique_ptr<WebView>(QWidget* parent, int x, int y,
+                                                               int width, int height)>;
+    static void useStandIn(ViewFactory factory);
 };
 
 }  // namespace webhost

@@ -1,8 +1,8 @@
 #include "platform/posix/SmbPrinterShares.h"
 
+#include <dlfcn.h>
 #include <libsmbclient.h>
 
-#include <QLibrary>
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -46,16 +46,22 @@ struct SmbClient {
     }
 };
 
+constexpr const char* kSmbClientLibrary = "libsmbclient.so.0";
+
 template <typename Function>
-void resolve(QLibrary& library, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(library.resolve(name));
+void resolve(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
 }
 
+// dlopen rather than QLibrary: a connection check may run on a detached thread while the
+// process exits, and QLibrary's registry of loaded libraries is one of the statics destroyed
+// then (seen: SIGSEGV in QLibrary::load when the program quit during a connection). The
+// library stays loaded for the life of the process.
 SmbClient loadSmbClient() {
-    static QLibrary library(QStringLiteral("smbclient"), 0);
     SmbClient client;
-    if (!library.load()) {
-        qCWarning(lcSmb) << "libsmbclient is not available:" << library.errorString();
+    void* library = dlopen(kSmbClientLibrary, RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        qCWarning(lcSmb) << "libsmbclient is not available:" << dlerror();
         return client;
     }
     resolve(library, "smbc_new_context", client.newContext);

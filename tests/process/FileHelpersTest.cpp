@@ -1,6 +1,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <future>
 
 #include "TestMain.h"
 #include "process/FileHelpers.h"
@@ -49,6 +50,53 @@ private slots:
         QCOMPARE(process::readTextFile(path), QByteArray("short"));
         QVERIFY(!process::writeTextToFile(dir.filePath(QStringLiteral("missing/x.txt")), "x"));
         QCOMPARE(process::readTextFile(dir.filePath(QStringLiteral("missing.txt"))), QByteArray());
+    }
+
+    // What is not a regular file, or is larger than the limit, reads as empty without waiting.
+    void readTextFileRefusesWhatIsNoTextFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("endless device") << "/dev/zero";
+        QTest::newRow("link to an endless device") << "link";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("one byte above the limit") << "large";
+    }
+    void readTextFileRefusesWhatIsNoTextFile() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QString path = dir.filePath(kind);
+        if (kind == QLatin1String("fifo")) {
+            QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {path}), 0);
+        } else if (kind == QLatin1String("link")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir(dir.path()).mkdir(kind));
+        } else if (kind == QLatin1String("large")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(process::kMaxTextFileBytes + 1));  // sparse: no real writing
+        } else {
+            path = kind;
+        }
+        auto read = std::async(std::launch::async, [path] { return process::readTextFile(path); });
+        if (read.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            QFile writer(path);  // lets a reader blocked on the FIFO go on
+            QVERIFY(writer.open(QIODevice::WriteOnly));
+            writer.close();
+            read.wait();
+            QFAIL("readTextFile blocked");
+        }
+        QCOMPARE(read.get(), QByteArray());
+    }
+
+    void readTextFileReadsAFileOfTheLimit() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("limit.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(process::kMaxTextFileBytes));
+        file.close();
+        QCOMPARE(process::readTextFile(path).size(), process::kMaxTextFileBytes);
     }
 
     void runningProcessIsFoundByExeName() {

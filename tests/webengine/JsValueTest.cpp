@@ -116,6 +116,21 @@ void JsValueTest::pageWireText_data() {
         << QByteArray(R"({"__corvanta_undefined":1,"b":2})")
         << JsValue::objectOf(
                {{"__corvanta_undefined", JsValue::integer(1)}, {"b", JsValue::integer(2)}});
+    // JSON.stringify writes a lone surrogate of a page's string as an escape; the other
+    // arguments of the call must still arrive.
+    const QByteArray replacement("\xEF\xBF\xBD");
+    QTest::newRow("lone high surrogate before an escape")
+        << QByteArray(R"(["\ud800\u0001",2])")
+        << JsValue::arrayOf({JsValue::string(replacement + '\x01'), JsValue::integer(2)});
+    QTest::newRow("lone high surrogate before text")
+        << QByteArray(R"(["\ud800A"])") << JsValue::arrayOf({JsValue::string(replacement + 'A')});
+    QTest::newRow("lone low surrogate")
+        << QByteArray(R"(["\udc00"])") << JsValue::arrayOf({JsValue::string(replacement)});
+    QTest::newRow("two high surrogates")
+        << QByteArray(R"(["\ud800\ud83d\ude00"])")
+        << JsValue::arrayOf({JsValue::string(replacement + QByteArray("\xF0\x9F\x98\x80"))});
+    QTest::newRow("NUL") << QByteArray(R"(["a\u0000b"])")
+                         << JsValue::arrayOf({JsValue::string(QByteArray("a\0b", 3))});
     QTest::newRow("truncated") << QByteArray("[1,") << JsValue();
     QTest::newRow("member without value") << QByteArray(R"({"a"})") << JsValue();
     QTest::newRow("trailing text") << QByteArray("1 2") << JsValue();
@@ -132,6 +147,40 @@ void JsValueTest::objectsKeepInsertionOrder() {
     const JsValue value = JsValue::fromWire(R"({"zeta":1,"alpha":2,"mid":3})");
     QCOMPARE(value.keys(), (QList<QByteArray>{"zeta", "alpha", "mid"}));
     QCOMPARE(value.toWire(), QByteArray(R"({"zeta":1,"alpha":2,"mid":3})"));
+}
+
+// One argument of very many members, as a page may pass: every member is read back by name, a
+// repeated name keeps its first place and takes the last value (as JSON.parse does), and the
+// object is written back in order. Reading it member by member against all earlier members
+// would not end within the test's time.
+void JsValueTest::largeObjectsKeepEveryMember() {
+    constexpr int kMembers = 400000;
+    QByteArray wire = "{";
+    QByteArray expectedWire = "{";
+    for (int i = 0; i < kMembers; ++i) {
+        const QByteArray member = "\"k" + QByteArray::number(i) + "\":" + QByteArray::number(i);
+        wire += (i ? "," : "") + member;
+        expectedWire += (i ? "," : "") + (i == 7 ? QByteArray("\"k7\":-1") : member);
+    }
+    wire += ",\"k7\":-1}";
+    expectedWire += "}";
+
+    const JsValue value = JsValue::fromWire(wire);
+    QCOMPARE(value.keys().size(), kMembers);
+    QCOMPARE(value.keys().at(7), QByteArray("k7"));
+    QCOMPARE(value.get("k7").toInt(), -1);
+    for (int i = 0; i < kMembers; i += 997) {
+        QCOMPARE(value.get("k" + QByteArray::number(i)).toInt(), i == 7 ? -1 : i);
+    }
+    QVERIFY(value.get("k400000").isUndefined());
+    QCOMPARE(value.toWire(), expectedWire);
+
+    JsValue built = JsValue::emptyObject();
+    for (int i = 0; i < kMembers; ++i) {
+        built.set("k" + QByteArray::number(i), JsValue::integer(i));
+    }
+    built.set("k7", JsValue::integer(-1));
+    QVERIFY(built == value);
 }
 
 void JsValueTest::callReadsAbsentPositionsAsEmpty() {

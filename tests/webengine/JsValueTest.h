@@ -12,5 +12,6 @@ private slots:
     void pageWireText_data();
     void pageWireText();
     void objectsKeepInsertionOrder();
+    void largeObjectsKeepEveryMember();
     void callReadsAbsentPositionsAsEmpty();
 };

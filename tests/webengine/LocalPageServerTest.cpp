@@ -4,6 +4,7 @@
 
 #include <httplib.h>
 
+#include <QTcpSocket>
 #include <QTest>
 
 #include "TestProgramFolder.h"
@@ -14,12 +15,30 @@ using webhost::LocalPageServer;
 namespace {
 
 constexpr const char* kLoopback = "127.0.0.1";
+constexpr const char* kServedHost = "http://ui.corvanta.test";
+constexpr int kWaitMs = 5000;
 
 // Sends `path` exactly as written: no client-side encoding or dot-segment clean-up.
 httplib::Result rawGet(int port, const QByteArray& path) {
     httplib::Client client(kLoopback, port);
     client.set_url_encode(false);
     return client.Get(path.constData());
+}
+
+// Sends one request with exactly these header lines and answers the status code (0: none).
+int statusOfRawRequest(int port, const QByteArray& headerLines) {
+    QTcpSocket socket;
+    socket.connectToHost(QString::fromLatin1(kLoopback), static_cast<quint16>(port));
+    if (!socket.waitForConnected(kWaitMs)) {
+        return 0;
+    }
+    socket.write("GET /index.html HTTP/1.1\r\n" + headerLines + "Connection: close\r\n\r\n");
+    QByteArray answer;
+    while (!answer.contains("\r\n") && socket.waitForReadyRead(kWaitMs)) {
+        answer += socket.readAll();
+    }
+    const QList<QByteArray> statusLine = answer.left(answer.indexOf("\r\n")).split(' ');
+    return statusLine.size() > 1 ? statusLine[1].toInt() : 0;
 }
 
 }  // namespace
@@ -35,7 +54,8 @@ void LocalPageServerTest::initTestCase() {
     m_folder->addFile(QStringLiteral("beside.txt"), "one folder up");
     m_server = std::make_unique<LocalPageServer>();
     QString error;
-    QVERIFY2(m_server->start(m_folder->path(), &error), qPrintable(error));
+    QVERIFY2(m_server->start(m_folder->path(), QString::fromLatin1(kServedHost), &error),
+             qPrintable(error));
 }
 
 void LocalPageServerTest::requests_data() {
@@ -93,6 +113,57 @@ void LocalPageServerTest::requests() {
     } else {
         QVERIFY(!QByteArray::fromStdString(result->body).contains("secret"));
     }
+}
+
+void LocalPageServerTest::onlyOwnHostsAreAnswered_data() {
+    QTest::addColumn<QByteArray>("host");  // the Host header's value; "-": no Host header
+    QTest::addColumn<int>("status");
+
+    const QByteArray port = QByteArray::number(m_server->port());
+    QTest::newRow("served host") << QByteArray("ui.corvanta.test") << 200;
+    QTest::newRow("served host, other case, port") << "UI.Corvanta.Test:" + port << 200;
+    QTest::newRow("own address") << "127.0.0.1:" + port << 200;
+    QTest::newRow("loopback name, own port") << "localhost:" + port << 200;
+    QTest::newRow("own address, other port") << QByteArray("127.0.0.1:1") << 403;
+    QTest::newRow("own address without port") << QByteArray("127.0.0.1") << 403;
+    QTest::newRow("rebound name") << "rebind.corvanta.invalid:" + port << 403;
+    QTest::newRow("served host as prefix") << QByteArray("ui.corvanta.test.invalid") << 403;
+    QTest::newRow("served host as suffix") << QByteArray("evil-ui.corvanta.test") << 403;
+    QTest::newRow("IPv6 loopback") << "[::1]:" + port << 403;
+    QTest::newRow("empty") << QByteArray("") << 403;
+    QTest::newRow("missing") << QByteArray("-") << 403;
+}
+
+// A page of another origin that got its name resolved to the loopback address reaches the
+// listener with its own name as Host, and is refused before any file is read.
+void LocalPageServerTest::onlyOwnHostsAreAnswered() {
+    QFETCH(QByteArray, host);
+    QFETCH(int, status);
+    const QByteArray header = host == "-" ? QByteArray() : "Host: " + host + "\r\n";
+    QCOMPARE(statusOfRawRequest(m_server->port(), header), status);
+}
+
+void LocalPageServerTest::hostRule_data() {
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("servedHost");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("no served host, its name") << "ui.local"
+                                              << "" << false;
+    QTest::newRow("no served host, own address") << "127.0.0.1:4000"
+                                                 << "" << true;
+    QTest::newRow("port not a number") << "127.0.0.1:40x0"
+                                       << "" << false;
+    QTest::newRow("colon only") << ":"
+                                << "ui.local" << false;
+    QTest::newRow("served host, empty port") << "ui.local:"
+                                             << "ui.local" << true;
+}
+
+void LocalPageServerTest::hostRule() {
+    QFETCH(QString, header);
+    QFETCH(QString, servedHost);
+    QFETCH(bool, accepted);
+    QCOMPARE(LocalPageServer::acceptsHost(header, servedHost, 4000), accepted);
 }
 
 // Another server of this process may own the test port already; whichever does must answer.

@@ -18,6 +18,10 @@ private slots:
     void initTestCase();
     void requests_data();
     void requests();
+    void onlyOwnHostsAreAnswered_data();
+    void onlyOwnHostsAreAnswered();
+    void hostRule_data();
+    void hostRule();
     void testAddressAnswersConstantBody();
 
 private:

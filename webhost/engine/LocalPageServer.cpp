@@ -11,6 +11,8 @@
 #include <chrono>
 #include <thread>
 
+#include "EngineStartup.h"
+
 namespace webhost {
 
 Q_LOGGING_CATEGORY(lcPageServer, "corvanta.webhost.pageserver")
@@ -18,8 +20,11 @@ Q_LOGGING_CATEGORY(lcPageServer, "corvanta.webhost.pageserver")
 namespace {
 
 constexpr const char* kLoopbackAddress = "127.0.0.1";
+constexpr const char* kLoopbackName = "localhost";
 constexpr const char* kHtmlFolder = "html";
 constexpr int kStartWaitMs = 1000;
+// A request for another host is refused as a whole, before any path is looked at.
+constexpr int kStatusForbidden = 403;
 
 // One HTTP listener on its own thread; stopping joins the thread.
 class Listener {
@@ -73,8 +78,14 @@ QString mimeTypeFor(const QString& path) {
     return database.mimeTypeForFile(path, QMimeDatabase::MatchExtension).name();
 }
 
-void answerFile(const QString& folder, const httplib::Request& request,
-                httplib::Response& response) {
+void answerFile(const QString& folder, const QString& servedHostName, int port,
+                const httplib::Request& request, httplib::Response& response) {
+    const QString hostHeader = QString::fromStdString(request.get_header_value("Host"));
+    if (!LocalPageServer::acceptsHost(hostHeader, servedHostName, port)) {
+        qCDebug(lcPageServer) << "refused for host" << hostHeader << request.path.c_str();
+        response.status = kStatusForbidden;
+        return;
+    }
     const QString path = LocalPageServer::resolve(folder, QString::fromUtf8(request.path.c_str()));
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
@@ -102,15 +113,19 @@ LocalPageServer& LocalPageServer::instance() {
     return server;
 }
 
-bool LocalPageServer::start(const QString& programFolder, QString* error) {
+bool LocalPageServer::start(const QString& programFolder, const QString& servedHost,
+                            QString* error) {
     if (m_listeners) {
         return true;
     }
     auto listeners = std::make_unique<Listeners>();
     const QString folder = QDir(programFolder).absolutePath();
-    listeners->pages.server.Get(".*", [folder](const auto& request, auto& response) {
-        answerFile(folder, request, response);
-    });
+    const QString hostName = startup::hostNameOf(servedHost);
+    Listener* pages = &listeners->pages;
+    listeners->pages.server.Get(".*",
+                                [folder, hostName, pages](const auto& request, auto& response) {
+                                    answerFile(folder, hostName, pages->port(), request, response);
+                                });
     if (!listeners->pages.bindAnyPort()) {
         if (error) {
             *error = QStringLiteral("the local page server cannot listen on %1")
@@ -149,6 +164,24 @@ int LocalPageServer::port() const {
 
 QString LocalPageServer::programFolder() const {
     return m_programFolder;
+}
+
+bool LocalPageServer::acceptsHost(const QString& hostHeader, const QString& servedHostName,
+                                  int ownPort) {
+    // "name" or "name:port"; a bracketed IPv6 literal never names this IPv4 listener.
+    const int colon = hostHeader.lastIndexOf(':');
+    const QString name = (colon < 0 ? hostHeader : hostHeader.left(colon)).toLower();
+    if (name.isEmpty()) {
+        return false;
+    }
+    if (!servedHostName.isEmpty() && name == servedHostName.toLower()) {
+        return true;
+    }
+    bool portOk = false;
+    const int port = colon < 0 ? -1 : hostHeader.mid(colon + 1).toInt(&portOk);
+    const bool loopbackName =
+        name == QLatin1String(kLoopbackAddress) || name == QLatin1String(kLoopbackName);
+    return loopbackName && portOk && ownPort > 0 && port == ownPort;
 }
 
 // The relative path is tried under html/ and then under html/.. (the program folder). Both

@@ -21,6 +21,11 @@ constexpr const char* kFlagsVariable = "QTWEBENGINE_CHROMIUM_FLAGS";
 bool g_loaded = false;
 bool g_unloaded = false;
 
+WebEngine::ViewFactory& standIn() {
+    static WebEngine::ViewFactory factory;
+    return factory;
+}
+
 // The page starts programs by navigating to exec://<command line>. The engine drops navigations
 // to schemes it does not know before the page is asked about them, so the scheme is made known;
 // that is only possible before the application object exists, hence at library load.
@@ -46,8 +51,13 @@ bool WebEngine::load(const QString& programFolder, const QString& servedHost, QS
     if (g_loaded) {
         return true;
     }
+    if (standIn()) {
+        g_loaded = true;
+        return true;
+    }
     startup::prepareEnvironment();
-    if (!startup::checkRuntime(error) || !LocalPageServer::instance().start(programFolder, error)) {
+    if (!startup::checkRuntime(error) ||
+        !LocalPageServer::instance().start(programFolder, servedHost, error)) {
         qCWarning(lcEngine) << "engine not loaded:" << (error ? *error : QString());
         return false;
     }
@@ -65,7 +75,13 @@ void WebEngine::setDefaultStorageFolder(const QString& folder) {
 
 void WebEngine::unload() {
     g_unloaded = true;
-    ProfileStore::instance().releaseProfiles();
+    if (!standIn()) {
+        ProfileStore::instance().releaseProfiles();
+    }
+}
+
+void WebEngine::useStandIn(ViewFactory factory) {
+    standIn() = std::move(factory);
 }
 
 bool WebEngine::isLoaded() {
@@ -81,6 +97,9 @@ std::unique_ptr<WebView> WebEngine::createView(QWidget* parent, int x, int y, in
     if (!isLoaded()) {
         qCWarning(lcEngine) << "a view was asked for while the engine is not loaded";
         return nullptr;
+    }
+    if (standIn()) {
+        return standIn()(parent, x, y, width, height);
     }
     return std::make_unique<QtWebView>(parent, QRect(x, y, width, height));
 }

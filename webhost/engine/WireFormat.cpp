@@ -16,6 +16,7 @@ namespace {
 constexpr int kMaxDepth = 256;
 // Whole numbers up to 2^53 are written without a fraction; beyond, precision is gone anyway.
 constexpr double kExactIntegerLimit = 9007199254740992.0;
+constexpr uint kReplacementCharacter = 0xFFFD;
 
 // The escapes JSON.stringify writes with a letter; other control characters become \u00XX.
 char shortEscape(char c) {
@@ -97,12 +98,12 @@ void writeValue(const JsValue& value, QByteArray& out) {
         case JsValue::Type::Object: {
             out += '{';
             bool first = true;
-            for (const QByteArray& key : value.keys()) {
+            for (const auto& member : value.members()) {
                 out += first ? "" : ",";
                 first = false;
-                writeString(key, out);
+                writeString(member.first, out);
                 out += ':';
-                writeValue(value.get(key), out);
+                writeValue(member.second, out);
             }
             out += '}';
             break;
@@ -202,23 +203,33 @@ private:
         return ok && m_pos <= m_text.size();
     }
 
-    // \uXXXX escapes, surrogate pairs included, become UTF-8.
+    // \uXXXX escapes, surrogate pairs included, become UTF-8. A surrogate without its other
+    // half (the page's JSON.stringify writes such a lone one as an escape) has no UTF-8 form
+    // and becomes U+FFFD, the replacement character; what follows it is read as usual.
     bool readUnicodeEscape(QByteArray& out) {
         uint code = 0;
         if (!readHex4(code)) {
             return false;
         }
-        if (code >= 0xD800 && code < 0xDC00 && consumeWord("\\u")) {
+        if (isHighSurrogate(code)) {
+            const int afterHigh = m_pos;
             uint low = 0;
-            if (!readHex4(low) || low < 0xDC00 || low >= 0xE000) {
-                return false;
+            if (consumeWord("\\u") && readHex4(low) && isLowSurrogate(low)) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+            } else {
+                m_pos = afterHigh;
+                code = kReplacementCharacter;
             }
-            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        } else if (isLowSurrogate(code)) {
+            code = kReplacementCharacter;
         }
         const char32_t character = code;
         out += QString::fromUcs4(&character, 1).toUtf8();
         return true;
     }
+
+    static bool isHighSurrogate(uint code) { return code >= 0xD800 && code < 0xDC00; }
+    static bool isLowSurrogate(uint code) { return code >= 0xDC00 && code < 0xE000; }
 
     bool readEscape(QByteArray& out) {
         if (m_pos >= m_text.size()) {
@@ -307,7 +318,7 @@ private:
         if (!consume('}')) {
             return false;
         }
-        if (value.keys() == QList<QByteArray>{kUndefinedMarkerKey}) {
+        if (value.members().size() == 1 && value.members().first().first == kUndefinedMarkerKey) {
             value = JsValue::undefined();
         }
         return true;
