@@ -2,6 +2,7 @@
 // programs they start on the simulated PC.
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QProcess>
 #include <QtTest>
 
 #include "TestMain.h"
@@ -99,6 +100,35 @@ private slots:
         const int before = jobsOf(QStringLiteral("Office Laser"));
         QCOMPARE(PrinterAPI::printTestPage(QStringLiteral("Office Laser")), 0u);
         QTRY_COMPARE(jobsOf(QStringLiteral("Office Laser")), before + 1);
+    }
+
+    // As on Windows, a test page asked for while the spooler is stopped prints nothing.
+    void testPageNeedsTheSpooler() {
+        auto pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        auto tool = [&pc](const QStringList& arguments) {
+            QProcess process;
+            process.start(QStringLiteral(CORVANTA_SIM_TOOL),
+                          QStringList{QStringLiteral("--machine"), pc->directory()} + arguments);
+            return process.waitForFinished(30000) ? process.exitCode() : -1;
+        };
+        auto jobs = [&pc] {
+            PrinterAPI::PrinterChangeInfo info;
+            const quint32 code = PrinterAPI::readPrinterState(pc->open()->get<platform::Spooler>(),
+                                                              "Office Laser", info);
+            return code == 0 ? int(info.dwCjobs) : -1;
+        };
+        const QStringList testPage{"program", "rundll32", "printui.dll,PrintUIEntry",
+                                   "/k",      "/n",       "Office Laser"};
+        const int before = jobs();
+        QVERIFY(before >= 0);
+        QCOMPARE(tool({"service", "stop", "Spooler"}), 0);
+        QCOMPARE(tool(testPage), 0);
+        QCOMPARE(tool({"service", "start", "Spooler"}), 0);
+        QTRY_VERIFY(jobs() >= 0);
+        QCOMPARE(jobs(), before);
+        QCOMPARE(tool(testPage), 0);
+        QCOMPARE(jobs(), before + 1);
     }
 
     void printUiWindowsAreRecorded() {

@@ -4,6 +4,7 @@
 #include "SpoolerEditor.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/Spooler.h"
 #include "platform/sim/core/SimulatedPc.h"
 
 namespace platform::sim::spooler {
@@ -34,13 +35,24 @@ bool hasOption(const QStringList& arguments, const char* option) {
 }
 
 int printTestPage(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) {
+    const QString queue = queueName(arguments);
+    // Printing goes through the spooler: with the spooler stopped there is no job (1722).
+    std::unique_ptr<PrinterHandle> handle;
+    const win32::Error reachable =
+        pc.get<Spooler>().openPrinter(queue.toStdWString(), spool::kAccessUse, handle);
+    if (reachable != win32::kSuccess) {
+        io.err << QStringLiteral("printui: cannot print a test page on \"%1\" (error %2)")
+                      .arg(queue)
+                      .arg(reachable)
+               << Qt::endl;
+        return 0;
+    }
     SpoolerEditor editor = editorFor(pc);
     SpoolerEditor::JobRequest request;
     request.document = QLatin1String(kTestPageDocument);
     request.user = pc.machine().system().userName;
     request.machine = QStringLiteral("\\\\") + pc.machine().system().computerName;
     request.size = kTestPageBytes;
-    const QString queue = queueName(arguments);
     const win32::Error error = editor.addJob(queue, request);
     if (error != win32::kSuccess) {
         // printui shows its error in a message box; rundll32 itself still ends with 0.
