@@ -168,4 +168,12 @@ quint64 StateStore::changeCount(const QJsonObject& document) {
     return static_cast<quint64>(std::min(std::floor(count), kLargestExactCount));
 }
 
+void StateStore::replaceKeepingChangeCount(QJsonObject& document, QJsonObject replacement) {
+    const QJsonValue count = document.value(kChangeCountField);
+    if (!count.isUndefined()) {
+        replacement.insert(kChangeCountField, count);
+    }
+    document = std::move(replacement);
+}
+
 }  // namespace platform::sim

@@ -38,6 +38,8 @@ public:
     bool write(const QString& facility, const QJsonObject& document, QString& error);
 
     static quint64 changeCount(const QJsonObject& document);
+    // Inside an update: `document` becomes `replacement`, keeping the change count it had.
+    static void replaceKeepingChangeCount(QJsonObject& document, QJsonObject replacement);
 
     static constexpr QLatin1String kChangeCountField{"changeCount"};
 

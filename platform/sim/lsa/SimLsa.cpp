@@ -266,10 +266,7 @@ private:
                     holders.erase(std::remove_if(holders.begin(), holders.end(), held),
                                   holders.end());
                 }
-                const QJsonValue count =
-                    document.value(QLatin1String(StateStore::kChangeCountField));
-                document = lsaStateJson(state);
-                document.insert(QLatin1String(StateStore::kChangeCountField), count);
+                StateStore::replaceKeepingChangeCount(document, lsaStateJson(state));
                 return true;
             },
             error);

@@ -80,11 +80,7 @@ int changeNetCfg(SimulatedPc& pc, ProgramIo io,
             if (!failure.isEmpty()) {
                 return false;
             }
-            const QJsonValue count = document.value(QLatin1String(StateStore::kChangeCountField));
-            document = netCfgStateJson(state);
-            if (!count.isUndefined()) {
-                document.insert(QLatin1String(StateStore::kChangeCountField), count);
-            }
+            StateStore::replaceKeepingChangeCount(document, netCfgStateJson(state));
             return true;
         },
         error);

@@ -87,11 +87,7 @@ int runNetworkVerb(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) 
             } else {
                 networks.erase(networks.begin() + (network - networks.data()));
             }
-            const QJsonValue count = document.value(QLatin1String(StateStore::kChangeCountField));
-            document = netListDocument(networks);
-            if (!count.isUndefined()) {
-                document.insert(QLatin1String(StateStore::kChangeCountField), count);
-            }
+            StateStore::replaceKeepingChangeCount(document, netListDocument(networks));
             return true;
         },
         error);

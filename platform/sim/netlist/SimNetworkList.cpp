@@ -94,10 +94,7 @@ public:
                             return false;
                         }
                         network.category = category;
-                        const QJsonValue count =
-                            document.value(QLatin1String(StateStore::kChangeCountField));
-                        document = netListDocument(networks);
-                        document.insert(QLatin1String(StateStore::kChangeCountField), count);
+                        StateStore::replaceKeepingChangeCount(document, netListDocument(networks));
                         return true;
                     }
                 }

@@ -82,10 +82,7 @@ public:
                     return false;
                 }
                 account->flags = next;
-                const QJsonValue count =
-                    document.value(QLatin1String(StateStore::kChangeCountField));
-                document = usersDocument(accounts);
-                document.insert(QLatin1String(StateStore::kChangeCountField), count);
+                StateStore::replaceKeepingChangeCount(document, usersDocument(accounts));
                 return true;
             },
             error);

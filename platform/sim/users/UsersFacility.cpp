@@ -68,11 +68,7 @@ int runUserVerb(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) {
             } else {
                 account->flags |= platform::users::kAccountDisable;
             }
-            const QJsonValue count = document.value(QLatin1String(StateStore::kChangeCountField));
-            document = usersDocument(accounts);
-            if (!count.isUndefined()) {
-                document.insert(QLatin1String(StateStore::kChangeCountField), count);
-            }
+            StateStore::replaceKeepingChangeCount(document, usersDocument(accounts));
             return true;
         },
         error);
