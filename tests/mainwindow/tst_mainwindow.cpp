@@ -556,6 +556,7 @@ void MainWindowTest::scanCommands() {
     QCOMPARE(runCommand("interrupt(1)").toBoolean(), true);  // no searcher: the warning only
     QCOMPARE(runCommand("startScan(3)").type(), JsValue::Type::Undefined);
     QVERIFY(!m_window->searcher(MainBlkWindow::kOnlineSearch));
+    // The over-count answer only stores the page's words: the address is data, never probed.
     QCOMPARE(runCommand("setNetDevOverCountUserHandle(1, '10.0.0.1', '255.0.0.0')").type(),
              JsValue::Type::Undefined);
 

@@ -31,6 +31,7 @@ private slots:
         QTEST(page.total, "pageTotal");
     }
 
+    // Conversions only: none of these addresses is ever sent anything.
     void pageAddress_data() {
         QTest::addColumn<QString>("address");
         QTest::addColumn<int>("value");

@@ -182,6 +182,18 @@ int runServiceVerb(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) 
         return toolFailure(io, QStringLiteral("usage: service show [NAME] | "
                                               "stop|start|hang|remove|restore NAME"));
     }
+    // As "net stop" and "net start": the change is made and settled at once, so the verb
+    // returns with the service in its new state.
+    const auto finishNow = [](QJsonObject& document, QJsonObject& services, const QString& name,
+                              QJsonObject& record, std::uint32_t target) {
+        record.insert(key::kPendingUntil, 0.0);
+        record.insert(key::kPendingTarget, int(target));
+        services.insert(name, record);
+        document.insert(key::kServices, services);
+        settle(document, name, nowMs());
+        services = servicesOf(document);
+        record = services.value(name).toObject();
+    };
     const auto present = [&](const QString& name) { return !name.isEmpty(); };
     if (action == QLatin1String("stop")) {
         // As "net stop": returns once the service has stopped; a stop that hangs is ended by
@@ -195,13 +207,7 @@ int runServiceVerb(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) 
                                if (record.value(key::kState).toInt() == int(svc::kStopped)) {
                                    return QStringLiteral("%1 is not started (1062)").arg(name);
                                }
-                               record.insert(key::kPendingUntil, 0.0);
-                               record.insert(key::kPendingTarget, int(svc::kStopped));
-                               services.insert(name, record);
-                               document.insert(key::kServices, services);
-                               settle(document, name, nowMs());
-                               services = servicesOf(document);
-                               record = services.value(name).toObject();
+                               finishNow(document, services, name, record, svc::kStopped);
                                return {};
                            });
     }
@@ -222,13 +228,7 @@ int runServiceVerb(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) 
                 if (record.value(key::kState).toInt() != int(svc::kStopped)) {
                     return QStringLiteral("%1 is not stopped (1056)").arg(name);
                 }
-                record.insert(key::kPendingUntil, 0.0);
-                record.insert(key::kPendingTarget, int(svc::kRunning));
-                services.insert(name, record);
-                document.insert(key::kServices, services);
-                settle(document, name, nowMs());
-                services = servicesOf(document);
-                record = services.value(name).toObject();
+                finishNow(document, services, name, record, svc::kRunning);
                 return {};
             });
     }
