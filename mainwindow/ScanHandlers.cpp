@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDebug>
 
+#include "HostShareArguments.h"
 #include "MainBlkWindow.h"
 #include "UsbPayloads.h"
 
@@ -38,6 +39,8 @@ int MainBlkWindow::startSearch(SearchKind kind) {
     // A searcher that has ended is only waiting for its finished handler to delete it; the new
     // scan gets a fresh one rather than restarting a thread that is about to go.
     slot = new PrinterSearcherThread(kind, this);
+    if (kind == kShareSearch)
+        slot->hostShareQuery = queryHostForShareScan;
     if (prepareSearcher)
         prepareSearcher(*slot);
     PrinterSearcherThread::registerMetaTypes(kind);
@@ -127,11 +130,15 @@ void MainBlkWindow::onUsbTree(std::shared_ptr<devices::UsbTreeReport> report) {
 void MainBlkWindow::notifySharePrinterByCpp(std::string ip, std::string deviceName,
                                             std::string group,
                                             std::vector<std::wstring> printerNames, int code) {
-    QList<JsValue> names;
-    for (const std::wstring& name : printerNames)
-        names.append(JsValue::string(QString::fromStdWString(name)));
-    notifyPage("notifySharePrinterByCpp", {utf8Text(ip), utf8Text(deviceName), utf8Text(group),
-                                           JsValue::arrayOf(names), JsValue::integer(code)});
+    sharing::HostShareRecord record;
+    record.ip = std::move(ip);
+    record.deviceName = std::move(deviceName);
+    record.group = std::move(group);
+    record.printerNames = std::move(printerNames);
+    record.code = code;
+    QList<JsValue> arguments = hostShareArguments(record);
+    arguments.append(JsValue::integer(code));
+    notifyPage("notifySharePrinterByCpp", arguments);
 }
 
 }  // namespace mainwindow

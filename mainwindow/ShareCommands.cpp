@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "HostShareArguments.h"
 #include "MainBlkWindow.h"
 #include "MainMessages.h"
 #include "PagePayloads.h"
@@ -10,31 +11,15 @@ namespace {
 
 using webhost::JsValue;
 
-// A host's share record as the page receives it: the texts in UTF-8, the printer names as an
-// array. The code travels beside it (lParam of 0x853, or the slot's own argument).
+// The record of a host share probe, carried from its thread to the page with 0x853.
 class HostSharePayload : public PageArgumentsPayload {
 public:
-    explicit HostSharePayload(const sharing::HostShareRecord& record)
-        : m_ip(QString::fromLocal8Bit(record.ip.c_str()).toUtf8()),
-          m_deviceName(QString::fromLocal8Bit(record.deviceName.c_str()).toUtf8()),
-          m_group(QString::fromLocal8Bit(record.group.c_str()).toUtf8()) {
-        for (const std::wstring& name : record.printerNames)
-            m_printerNames.append(QString::fromStdWString(name).toUtf8());
-    }
+    explicit HostSharePayload(sharing::HostShareRecord record) : m_record(std::move(record)) {}
 
-    QList<JsValue> pageArguments() const override {
-        QList<JsValue> names;
-        for (const QByteArray& name : m_printerNames)
-            names.append(JsValue::string(name));
-        return {JsValue::string(m_ip), JsValue::string(m_deviceName), JsValue::string(m_group),
-                JsValue::arrayOf(names)};
-    }
+    QList<JsValue> pageArguments() const override { return hostShareArguments(m_record); }
 
 private:
-    QByteArray m_ip;
-    QByteArray m_deviceName;
-    QByteArray m_group;
-    QList<QByteArray> m_printerNames;
+    sharing::HostShareRecord m_record;
 };
 
 }  // namespace
@@ -47,7 +32,7 @@ JsValue getHostSharePrinter(const JsCall& call, MainBlkWindow& window) {
     const webhost::WindowHandle handle = window.handle();
     sharing::startHostShareQuery(call.utf8Arg(0), [handle](sharing::HostShareRecord&& record) {
         webhost::sendMessage(handle, kMsgHostSharePrinters, 0, record.code,
-                             std::make_unique<HostSharePayload>(record));
+                             std::make_unique<HostSharePayload>(std::move(record)));
     });
     return JsValue::null();
 }

@@ -205,6 +205,7 @@ void BaseBlkWinow::releaseView() {
     }
     m_view->widget()->hide();
     m_view->setEvents(ViewEvents());
+    m_view->unbindAll();
     retire(std::shared_ptr<WebView>(std::move(m_view)));
 }
 

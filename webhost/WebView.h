@@ -39,6 +39,9 @@ public:
     // is informational: a function reads whatever positions it needs.
     virtual void bindFunction(const QByteArray& name, NativeFunction function, void* boundParam,
                               int declaredCount) = 0;
+    // Forgets every bound function: a page call still on its way afterwards answers undefined.
+    // A window unbinds as it is destroyed, since its functions refer to it.
+    virtual void unbindAll() = 0;
 
     virtual void loadUrl(const QString& url) = 0;
     virtual void runScript(const QString& script) = 0;

@@ -51,6 +51,10 @@ void burst(StandInView& view) {
     QTextStream(stdout) << "burst sent" << Qt::endl;
     view.call("sendMessage", {JsValue::integer(handle), JsValue::integer(kWmClose),
                               JsValue::integer(0), JsValue::integer(0)});
+    // The window is gone; its view lives on until the event loop retires it. A page call that
+    // still reaches the view must not reach the window.
+    const bool answered = view.call("getLocalIps", {}).type() != JsValue::Type::Undefined;
+    QTextStream(stdout) << (answered ? "late call answered" : "late call unanswered") << Qt::endl;
 }
 
 }  // namespace

@@ -38,6 +38,7 @@ private slots:
             const QByteArray err = child.readAllStandardError();
             const QByteArray report = "run " + QByteArray::number(run) + ":\n" + err.right(4000);
             QVERIFY2(out.contains("burst sent"), report.constData());
+            QVERIFY2(out.contains("late call unanswered"), report.constData());
             QVERIFY2(child.exitStatus() == QProcess::NormalExit, report.constData());
             QVERIFY2(child.exitCode() == 0, report.constData());
             for (const char* finding : {"Sanitizer", "runtime error:"}) {

@@ -47,7 +47,8 @@ constexpr char kPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8"></h
   "queryShareEnvAsyncProgressCbkByCpp", "resetShareEnvResultCbkByCpp",
   "resetShareEnvProgressCbkByCpp", "installDriverPackageCbkByCpp", "notifyWindowMSGByCpp",
   "scanCbkByCpp", "onTrayDoubleClick", "onTrayOpen", "enumPrinterCbkByCpp",
-  "notifyOnlineProgressByCpp", "notifyOnlineFinishByCpp", "notifyNetworkPrinterByCpp"
+  "notifyOnlineProgressByCpp", "notifyOnlineFinishByCpp", "notifyNetworkPrinterByCpp",
+  "notifySharePrinterByCpp", "notifyShareProgressByCpp", "notifyShareFinishByCpp"
 ].forEach(function (name) {
   window[name] = function () {
     recordCall(name, Array.prototype.slice.call(arguments));
@@ -150,7 +151,9 @@ private slots:
     void startupList();
     void chineseTextHasAFont();
     void scanCommands();
+    void shareScanReportsTheHostsThatList();
     void scanFromPageOnLan();
+    void sharesFromPageOnLan();
     void closingWaitsForSearchers();  // last: it ends the event loop
     void cleanupTestCase();
 
@@ -580,6 +583,52 @@ void MainWindowTest::scanCommands() {
     QVERIFY(runCommand("getLocalIps()").isArray());
 }
 
+// A shared-printer scan of the PC's loopback subnet: every host answers the ping, and the host
+// share query (here a stand-in for the sharing layer's probe, which the window sets) answers a
+// listing for one, a refusal for another and no answer for the rest. Only the first two reach
+// the page, as the host share record with its code, and the scan ends once.
+void MainWindowTest::shareScanReportsTheHostsThatList() {
+    bool queryWasSet = false;
+    m_window->prepareSearcher = [&queryWasSet](netscan::PrinterSearcherThread& searcher) {
+        queryWasSet = bool(searcher.hostShareQuery);
+        searcher.hostShareQuery = [](const std::string& ip) {
+            netscan::PrinterSearcher::HostShares shares;
+            shares.ip = ip;
+            shares.code = 2;
+            if (ip == "127.0.0.20") {
+                shares = {ip, "PC-B", "WORKGROUP", {L"Maker 打印机", L"Label"}, 0};
+            } else if (ip == "127.0.0.21") {
+                shares = {ip, "PC-C", "OFFICE", {}, 1};
+            }
+            return shares;
+        };
+    };
+    m_window->calls.clear();
+    QCOMPARE(runCommand("startScan(2)").toInt(), 0);
+    m_window->prepareSearcher = nullptr;
+    QVERIFY(queryWasSet);
+    auto finishes = [this] {
+        QList<QByteArray> found;
+        for (const PageCall& call : m_window->calls) {
+            if (call.name == "notifyShareFinishByCpp")
+                found << call.args;
+        }
+        return found;
+    };
+    QVERIFY(QTest::qWaitFor([&] { return !finishes().isEmpty(); }, 30000));
+    QVERIFY(
+        QTest::qWaitFor([&] { return !m_window->searcher(MainBlkWindow::kShareSearch); }, 10000));
+    QCOMPARE(finishes(), QList<QByteArray>{"[0]"});
+    QStringList hosts;
+    for (const PageCall& call : m_window->calls) {
+        if (call.name == "notifySharePrinterByCpp")
+            hosts << QString::fromUtf8(call.args);
+    }
+    hosts.sort();
+    QCOMPARE(hosts, (QStringList{R"(["127.0.0.20","PC-B","WORKGROUP",["Maker 打印机","Label"],0])",
+                                 R"(["127.0.0.21","PC-C","OFFICE",[],1])"}));
+}
+
 // Run by the netscan LAN test inside the test LAN's client namespace, on a PC that reports the
 // namespace's adapters: the page starts a scan, sees the USB phase, the two SNMP printers and
 // the progress up to 100, then starts another and interrupts it.
@@ -630,6 +679,54 @@ void MainWindowTest::scanFromPageOnLan() {
         }
     }
     QCOMPARE(finishCount, 1);
+}
+
+// Run by the netscan LAN test inside the test LAN's client namespace: the page probes the two
+// SMB hosts, logs on to the one that wants a password and off again, then finds both with a
+// shared-printer scan.
+void MainWindowTest::sharesFromPageOnLan() {
+    if (qEnvironmentVariableIsEmpty("CORVANTA_LAN_CLIENT"))
+        QSKIP("run by test_netscan (LanScanTest) inside its test LAN, as root");
+    const QByteArray guest = R"(["10.200.0.20","FAKEPRN20","TESTWG",["LaserJet"],0])";
+    const QByteArray refused = R"(["10.200.0.21","FAKEPRN21","TESTWG",[],1])";
+    const QByteArray listed = R"(["10.200.0.21","FAKEPRN21","TESTWG",["LaserJet"],0])";
+    auto probe = [this](const char* host) {
+        m_window->calls.clear();
+        runCommand(QStringLiteral("getHostSharePrinter('%1')").arg(host));
+        const QList<PageCall> calls = waitForCalls(1);
+        return calls.isEmpty() ? QByteArray() : calls.first().name + calls.first().args;
+    };
+    const QByteArray answer = "notifySharePrinterByCpp2";
+    // Samba starts its helpers at the first listing, which may take longer than a probe waits.
+    QVERIFY(QTest::qWaitFor([&] { return probe("10.200.0.20") == answer + guest; }, 30000));
+    QCOMPARE(probe("10.200.0.21"), answer + refused);
+    QCOMPARE(runCommand("netAddConnection('10.200.0.21', 'daemon', 'Secret123')").toInt(), 0);
+    QCOMPARE(probe("10.200.0.21"), answer + listed);
+    QCOMPARE(runCommand("netCancelConnection('10.200.0.21', 0, 1)").toInt(), 0);
+    QCOMPARE(probe("10.200.0.21"), answer + refused);
+    QCOMPARE(probe("no-such-host.invalid"), answer + R"(["","","",[],4])");
+
+    m_window->calls.clear();
+    QCOMPARE(runCommand("startScan(2)").toInt(), 0);
+    auto finished = [this] {
+        for (const PageCall& call : m_window->calls) {
+            if (call.name == "notifyShareFinishByCpp")
+                return true;
+        }
+        return false;
+    };
+    QVERIFY(QTest::qWaitFor(finished, 90000));
+    QTest::qWait(500);
+    QStringList hosts, finishes;
+    for (const PageCall& call : m_window->calls) {
+        if (call.name == "notifySharePrinterByCpp")
+            hosts << QString::fromUtf8(call.args);
+        else if (call.name == "notifyShareFinishByCpp")
+            finishes << QString::fromUtf8(call.args);
+    }
+    hosts.sort();
+    QCOMPARE(hosts, (QStringList{QString::fromUtf8(guest), QString::fromUtf8(refused)}));
+    QCOMPARE(finishes, QStringList{"[0]"});
 }
 
 void MainWindowTest::closingWaitsForSearchers() {

@@ -90,8 +90,16 @@ private slots:
         }
     }
 
-    // The same LAN scanned from a page in the headless harness (see test_mainwindow).
+    // The same LAN scanned from a page in the headless harness (see test_mainwindow): the
+    // network printers, then the SMB hosts, probed, logged on to and found by a share scan.
+    void pageScansTheLan_data() {
+        QTest::addColumn<QString>("function");
+        QTest::newRow("network printers") << "scanFromPageOnLan";
+        QTest::newRow("shared printers") << "sharesFromPageOnLan";
+    }
+
     void pageScansTheLan() {
+        QFETCH(QString, function);
         QProcess harness;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("CORVANTA_MACHINE", m_pc->directory());
@@ -102,14 +110,14 @@ private slots:
         environment.insert("CORVANTA_HEADLESS", "accept");
         harness.setProcessEnvironment(environment);
         harness.setProcessChannelMode(QProcess::MergedChannels);
-        harness.start("ip", {"netns", "exec", m_prefix + "-cli", CORVANTA_MAINWINDOW_TEST,
-                             "scanFromPageOnLan"});
+        harness.start("ip",
+                      {"netns", "exec", m_prefix + "-cli", CORVANTA_MAINWINDOW_TEST, function});
         const bool ended = harness.waitForFinished(240000);
         if (!ended)
             harness.kill();
         const QByteArray output = harness.readAll();
         QVERIFY2(ended && harness.exitCode() == 0, output.constData());
-        QVERIFY2(output.contains("PASS   : MainWindowTest::scanFromPageOnLan()"),
+        QVERIFY2(output.contains("PASS   : MainWindowTest::" + function.toUtf8() + "()"),
                  output.constData());
     }
 

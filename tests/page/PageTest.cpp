@@ -316,9 +316,9 @@ void PageTest::feedSampleResults() {
                                    {"Hardwareid", text("USB\\VID_04A9&PID_1234")},
                                    {"Instanceid", text("USB\\VID_04A9&PID_1234\\1")}})})});
     m_view->callGlobal("notifyNetworkPrinterByCpp",
-                       {text("192.168.1.20"), text("Officejet"), text("Pro 8600")});
+                       {text("192.168.1.20"), text("Maker"), text("Jet 8600")});
     m_view->callGlobal("notifyNetworkPrinterByCpp",
-                       {text("192.168.1.44"), text("Brother"), text("HL-2270DW")});
+                       {text("192.168.1.44"), text("Fabrik"), text("Laser 2270")});
     m_view->callGlobal("notifyOnlineProgressByCpp",
                        {number(100), number(100), number(0), number(254), number(254)});
     m_view->callGlobal("notifyOnlineFinishByCpp", {number(0)});
@@ -576,10 +576,10 @@ void PageTest::actionsCallTheirCommand_data() {
                                 << none << QByteArray("netCancelConnection")
                                 << array({text("PC-C"), number(0), number(0)});
     QTest::newRow("connect a found share")
-        << "notifySharePrinterByCpp('192.168.1.30', 'PC-B', 'WORKGROUP', ['Canon'], 0);"
-           "__click('[data-share=Canon]')"
+        << "notifySharePrinterByCpp('192.168.1.30', 'PC-B', 'WORKGROUP', ['Colour'], 0);"
+           "__click('[data-share=Colour]')"
         << none << QByteArray("addPrinterConnectionAsync")
-        << array({text("192.168.1.30"), text("Canon")});
+        << array({text("192.168.1.30"), text("Colour")});
     QTest::newRow("spooler state") << "__click('#nav-repair'); __click('#checks-run')" << none
                                    << QByteArray("checkPrinterSpool") << JsValue::emptyArray();
     QTest::newRow("stuck documents of each local queue")
@@ -731,12 +731,12 @@ void PageTest::pageFunctionsUpdateTheScreen_data() {
         << "Scanner Hubno driver installed";
     QTest::newRow("network printer already installed")
         << "" << QByteArray("notifyNetworkPrinterByCpp")
-        << array({text("192.168.1.20"), text("Officejet"), text("Pro 8600")})
+        << array({text("192.168.1.20"), text("Maker"), text("Jet 8600")})
         << "__text('[data-ip=\"192.168.1.20\"]')"
-        << "Officejet Pro 8600installed";
+        << "Maker Jet 8600installed";
     QTest::newRow("network printer to add")
         << "" << QByteArray("notifyNetworkPrinterByCpp")
-        << array({text("192.168.1.44"), text("Brother"), text("HL-2270DW")})
+        << array({text("192.168.1.44"), text("Fabrik"), text("Laser 2270")})
         << "__text('[data-ip=\"192.168.1.44\"]')"
         << "not installed";
     QTest::newRow("too many devices")
@@ -756,7 +756,7 @@ void PageTest::pageFunctionsUpdateTheScreen_data() {
     QTest::newRow("host sharing printers")
         << "" << QByteArray("notifySharePrinterByCpp")
         << array({text("192.168.1.30"), text("PC-B"), text("WORKGROUP"),
-                  array({text("Canon"), text("财务部打印机")}), number(0)})
+                  array({text("Colour"), text("财务部打印机")}), number(0)})
         << "__text('#share-hosts')" << QStringLiteral("shares 2 printers");
     QTest::newRow("asked host needs a log-on")
         << "__type('#probe-host', 'PC-C'); __click('#probe-button')"

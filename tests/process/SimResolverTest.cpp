@@ -69,11 +69,11 @@ private slots:
         QTest::newRow("cmd /c with the command in quotes")
             << R"(cmd /c "fontview /opt/corvanta\OCRAExtended.ttf")" << CommandKind::SimProgram
             << QStringList{sim, "program", "fontview", R"(/opt/corvanta\OCRAExtended.ttf)"};
-        QTest::newRow("rundll32") << R"(rundll32 printui.dll,PrintUIEntry /y /n "HP LaserJet")"
+        QTest::newRow("rundll32") << R"(rundll32 printui.dll,PrintUIEntry /y /n "Office Laser")"
                                   << CommandKind::SimProgram
                                   << QStringList{
-                                         sim,  "program", "rundll32",   "printui.dll,PrintUIEntry",
-                                         "/y", "/n",      "HP LaserJet"};
+                                         sim,  "program", "rundll32",    "printui.dll,PrintUIEntry",
+                                         "/y", "/n",      "Office Laser"};
         QTest::newRow("mmc by path, upper case")
             << R"(C:\Windows\System32\MMC.EXE printmanagement.msc)" << CommandKind::SimProgram
             << QStringList{sim, "program", "mmc", "printmanagement.msc"};

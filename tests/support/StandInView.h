@@ -46,6 +46,7 @@ public:
     QWidget* widget() override;
     void bindFunction(const QByteArray& name, webhost::NativeFunction function, void* boundParam,
                       int declaredCount) override;
+    void unbindAll() override { m_bindings.clear(); }
     void loadUrl(const QString& url) override;
     void runScript(const QString& script) override;
     webhost::JsValue callGlobal(const QByteArray& name,

@@ -127,6 +127,10 @@ void QtWebView::bindFunction(const QByteArray& name, NativeFunction function, vo
     }
 }
 
+void QtWebView::unbindAll() {
+    m_bindings.clear();
+}
+
 JsValue QtWebView::callNative(const QByteArray& name, const JsCall& call) {
     if (name == bridge::kLinkNavigationName) {
         return JsValue::boolean(acceptLinkNavigation(call.textArg(0)));

@@ -21,6 +21,7 @@ public:
 
     void bindFunction(const QByteArray& name, NativeFunction function, void* boundParam,
                       int declaredCount) override;
+    void unbindAll() override;
     void loadUrl(const QString& url) override;
     void runScript(const QString& script) override;
     JsValue callGlobal(const QByteArray& name, const QList<JsValue>& args) override;
