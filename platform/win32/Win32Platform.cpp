@@ -3,6 +3,7 @@
 // process exits.
 #include "Backend.h"
 #include "platform/Platform.h"
+#include "platform/Sockets.h"
 
 namespace platform {
 
@@ -37,6 +38,21 @@ Spooler& spooler() {
 
 Wmi& wmi() {
     static Wmi* const instance = win32::makeWmi().release();
+    return *instance;
+}
+
+Services& services() {
+    static Services* const instance = win32::makeServices().release();
+    return *instance;
+}
+
+Firewall& firewall() {
+    static Firewall* const instance = win32::makeFirewall().release();
+    return *instance;
+}
+
+Devices& devices() {
+    static Devices* const instance = win32::makeDevices().release();
     return *instance;
 }
 
