@@ -28,11 +28,7 @@ using GetDevicePropertyFunction = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, cons
 using GetInterfacePropertyFunction = BOOL(WINAPI*)(HDEVINFO, PSP_DEVICE_INTERFACE_DATA,
                                                    const DEVPROPKEY*, DEVPROPTYPE*, PBYTE, DWORD,
                                                    PDWORD, DWORD);
-using LocateDevNodeFunction = CONFIGRET(WINAPI*)(PDEVINST, DEVINSTID_W, ULONG, HMACHINE);
-using ReenumerateDevNodeFunction = CONFIGRET(WINAPI*)(DEVINST, ULONG, HMACHINE);
-
-constexpr dev::ConfigRet kCrCallNotImplemented = 0x34;  // CR_CALL_NOT_IMPLEMENTED
-constexpr std::uint8_t kDevPropTrue = 0xFF;             // DEVPROP_TRUE
+constexpr std::uint8_t kDevPropTrue = 0xFF;  // DEVPROP_TRUE
 
 GUID toGuid(const Guid& guid) {
     GUID result{};
@@ -452,15 +448,10 @@ public:
 
     dev::ConfigRet locateDevNode(const std::wstring& instanceId, std::uint32_t flags,
                                  std::uint32_t& devInst) override {
-        static const auto locate =
-            systemFunctionAs<LocateDevNodeFunction>(L"cfgmgr32.dll", "CM_Locate_DevNode_ExW");
-        if (locate == nullptr) {
-            return kCrCallNotImplemented;
-        }
         std::wstring id = instanceId;
         DEVINST node = 0;
         const CONFIGRET result =
-            locate(&node, instanceId.empty() ? nullptr : &id[0], flags, nullptr);
+            CM_Locate_DevNode_ExW(&node, instanceId.empty() ? nullptr : &id[0], flags, nullptr);
         if (result == CR_SUCCESS) {
             devInst = node;
         }
@@ -468,16 +459,7 @@ public:
     }
 
     dev::ConfigRet reenumerateDevNode(std::uint32_t devInst, std::uint32_t flags) override {
-        // Wine re-detects no devices: its CM_Reenumerate_DevNode_Ex is a stub that would end
-        // the process, so it is not called there.
-        static const auto reenumerate = runningUnderWine()
-                                            ? nullptr
-                                            : systemFunctionAs<ReenumerateDevNodeFunction>(
-                                                  L"cfgmgr32.dll", "CM_Reenumerate_DevNode_Ex");
-        if (reenumerate == nullptr) {
-            return kCrCallNotImplemented;
-        }
-        return reenumerate(devInst, flags, nullptr);
+        return CM_Reenumerate_DevNode_Ex(devInst, flags, nullptr);
     }
 
     Error registerDeviceNotification(std::intptr_t window, const Guid& interfaceClass,
