@@ -31,6 +31,9 @@ constexpr Error kCallNotImplemented = 120;
 
 // The calling thread's last error (GetLastError), the one place a failed call's reason is read.
 Error lastError();
+// The reason a call that just failed gives: its last error, or kCallNotImplemented when it left
+// none (as Wine's unfinished calls do), so that a failure never reads as success.
+Error failureReason();
 // An error kept in the calling thread's last error (SetLastError), for callers that read it.
 void setLastError(Error error);
 

@@ -11,6 +11,11 @@ Error lastError() {
     return static_cast<Error>(GetLastError());
 }
 
+Error failureReason() {
+    const Error error = lastError();
+    return error != kSuccess ? error : kCallNotImplemented;
+}
+
 void setLastError(Error error) {
     SetLastError(static_cast<DWORD>(error));
 }

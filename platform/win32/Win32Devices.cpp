@@ -28,7 +28,10 @@ using GetDevicePropertyFunction = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, cons
 using GetInterfacePropertyFunction = BOOL(WINAPI*)(HDEVINFO, PSP_DEVICE_INTERFACE_DATA,
                                                    const DEVPROPKEY*, DEVPROPTYPE*, PBYTE, DWORD,
                                                    PDWORD, DWORD);
-constexpr std::uint8_t kDevPropTrue = 0xFF;  // DEVPROP_TRUE
+// SetupDiGetDeviceRegistryProperty's answer for a property code it does not know; callers see
+// ERROR_INVALID_PARAMETER, as for any other argument the system refuses.
+constexpr Error kErrorInvalidRegProperty = 0xE0000209;  // ERROR_INVALID_REG_PROPERTY
+constexpr std::uint8_t kDevPropTrue = 0xFF;             // DEVPROP_TRUE
 
 GUID toGuid(const Guid& guid) {
     GUID result{};
@@ -156,7 +159,10 @@ Error readGrowing(std::vector<BYTE>& buffer, DWORD& size, Read read) {
                                  : static_cast<DWORD>(buffer.size());
             return kSuccess;
         }
-        const Error error = lastError();
+        const Error error = failureReason();
+        if (error == kErrorInvalidRegProperty) {
+            return kInvalidParameter;
+        }
         if (error != kInsufficientBuffer || required <= buffer.size()) {
             return error;
         }
@@ -211,7 +217,7 @@ public:
         SP_DEVINFO_DATA data{};
         data.cbSize = sizeof data;
         if (!SetupDiEnumDeviceInfo(set_.get(), index, &data)) {
-            return lastError();
+            return failureReason();
         }
         device = remember(data);
         return kSuccess;
@@ -284,7 +290,7 @@ public:
         SP_DEVICE_INTERFACE_DATA data{};
         data.cbSize = sizeof data;
         if (!SetupDiEnumDeviceInterfaces(set_.get(), nullptr, &guid, index, &data)) {
-            return lastError();
+            return failureReason();
         }
         std::wstring path;
         SP_DEVINFO_DATA device{};
@@ -394,7 +400,7 @@ private:
         DWORD required = 0;
         SetupDiGetDeviceInterfaceDetailW(set_.get(), &data, nullptr, 0, &required, nullptr);
         if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) {
-            return lastError();
+            return failureReason();
         }
         for (;;) {
             std::vector<BYTE> buffer(required, 0);
@@ -406,7 +412,7 @@ private:
                 path = detail->DevicePath;
                 return kSuccess;
             }
-            const Error error = lastError();
+            const Error error = failureReason();
             if (error != kInsufficientBuffer || needed <= required) {
                 return error;
             }
@@ -440,7 +446,7 @@ public:
         HDEVINFO created =
             SetupDiGetClassDevsW(classGuid != nullptr ? &guid : nullptr, nullptr, nullptr, flags);
         if (created == INVALID_HANDLE_VALUE) {
-            return lastError();
+            return failureReason();
         }
         set = std::make_unique<Win32DeviceInfoSet>(UniqueDeviceInfo(created));
         return kSuccess;
@@ -472,7 +478,7 @@ public:
         HDEVNOTIFY notification = RegisterDeviceNotificationW(reinterpret_cast<HWND>(window),
                                                               &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
         if (notification == nullptr) {
-            return lastError();
+            return failureReason();
         }
         registration = std::make_unique<Win32DeviceNotification>(UniqueNotification(notification));
         return kSuccess;

@@ -42,7 +42,7 @@ public:
         fonts.clear();
         const ScreenContext screen;
         if (screen.get() == nullptr) {
-            return lastError();
+            return failureReason();
         }
         LOGFONTW wanted{};
         wanted.lfCharSet = DEFAULT_CHARSET;

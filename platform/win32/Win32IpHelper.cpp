@@ -147,7 +147,7 @@ public:
         reply = EchoReply();
         UniqueIcmp icmp(orNull(IcmpCreateFile()));
         if (!icmp) {
-            return lastError();
+            return failureReason();
         }
         std::vector<BYTE> request(dataSize, 0);
         std::vector<BYTE> answer(sizeof(ICMP_ECHO_REPLY) + dataSize + kReplySlack, 0);

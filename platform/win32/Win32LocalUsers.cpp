@@ -34,6 +34,11 @@ public:
     // The account-type bits are taken from the account as it is, so that a caller's flags
     // never try to change its type (which NetUserSetInfo refuses).
     Error setFlags(const std::wstring& name, std::uint32_t flags) override {
+        // Wine 8's NetUserSetInfo is an unimplemented export that ends the process when
+        // called, and nothing else sets an account's flags there.
+        if (runningUnderWine()) {
+            return kCallNotImplemented;
+        }
         UserInfo1 current;
         if (const Error error = getInfo1(name, current)) {
             return error;

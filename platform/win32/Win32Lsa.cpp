@@ -32,7 +32,7 @@ LSA_UNICODE_STRING countedString(const std::wstring& text) {
 Error sidText(PSID sid, SidString& text) {
     LPWSTR converted = nullptr;
     if (!ConvertSidToStringSidW(sid, &converted)) {
-        return lastError();
+        return failureReason();
     }
     const UniqueLocal owner(converted);
     text = converted;
@@ -43,7 +43,7 @@ Error sidText(PSID sid, SidString& text) {
 Error sidOf(const SidString& text, UniqueLocal& owner, PSID& sid) {
     PSID converted = nullptr;
     if (!ConvertStringSidToSidW(text.c_str(), &converted)) {
-        return lastError();
+        return failureReason();
     }
     owner.reset(converted);
     sid = converted;
@@ -145,7 +145,7 @@ public:
                                    &domainLength, &use)) {
                 break;
             }
-            const Error error = lastError();
+            const Error error = failureReason();
             if (error != kInsufficientBuffer) {
                 return error;
             }
@@ -176,7 +176,7 @@ public:
                                   &domainLength, &use)) {
                 break;
             }
-            const Error error = lastError();
+            const Error error = failureReason();
             if (error != kInsufficientBuffer) {
                 return error;
             }

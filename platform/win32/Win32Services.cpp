@@ -62,7 +62,7 @@ Error stopWithReason(ControlServiceExFunction controlServiceEx, SC_HANDLE servic
     const Error error = controlServiceEx(service, SERVICE_CONTROL_STOP,
                                          SERVICE_CONTROL_STATUS_REASON_INFO, &parameters)
                             ? kSuccess
-                            : lastError();
+                            : failureReason();
     if (stopReportsStatus(error)) {
         const SERVICE_STATUS_PROCESS& reported = parameters.ServiceStatus;
         status = statusOf(reported);
@@ -79,7 +79,7 @@ Error stopWithoutReason(SC_HANDLE service, std::uint32_t reason, ServiceStatus& 
     }
     SERVICE_STATUS reported{};
     const Error error =
-        ControlService(service, SERVICE_CONTROL_STOP, &reported) ? kSuccess : lastError();
+        ControlService(service, SERVICE_CONTROL_STOP, &reported) ? kSuccess : failureReason();
     if (stopReportsStatus(error)) {
         status = statusOf(reported);
     }
@@ -93,7 +93,7 @@ public:
     Error queryStatus(ServiceStatus& status) override {
         SERVICE_STATUS reported{};
         if (!QueryServiceStatus(service_.get(), &reported)) {
-            return lastError();
+            return failureReason();
         }
         status = statusOf(reported);
         return kSuccess;
@@ -104,7 +104,7 @@ public:
         DWORD needed = 0;
         if (!QueryServiceStatusEx(service_.get(), SC_STATUS_PROCESS_INFO,
                                   reinterpret_cast<BYTE*>(&reported), sizeof reported, &needed)) {
-            return lastError();
+            return failureReason();
         }
         status = statusOf(reported);
         return kSuccess;
@@ -126,11 +126,11 @@ public:
         return ChangeServiceConfigW(service_.get(), serviceType, startType, errorControl, nullptr,
                                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)
                    ? kSuccess
-                   : lastError();
+                   : failureReason();
     }
 
     Error start() override {
-        return StartServiceW(service_.get(), 0, nullptr) ? kSuccess : lastError();
+        return StartServiceW(service_.get(), 0, nullptr) ? kSuccess : failureReason();
     }
 
 private:
@@ -146,7 +146,7 @@ public:
         service.reset();
         UniqueService opened(OpenServiceW(manager_.get(), name.c_str(), access));
         if (!opened) {
-            return lastError();
+            return failureReason();
         }
         service = std::make_unique<Win32ServiceHandle>(std::move(opened));
         return kSuccess;
@@ -162,7 +162,7 @@ public:
         manager.reset();
         UniqueService opened(OpenSCManagerW(nullptr, SERVICES_ACTIVE_DATABASEW, access));
         if (!opened) {
-            return lastError();
+            return failureReason();
         }
         manager = std::make_unique<Win32ServiceManager>(std::move(opened));
         return kSuccess;
