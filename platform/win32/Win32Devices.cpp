@@ -276,8 +276,9 @@ public:
         const Error error = getDeviceProperty != nullptr
                                 ? readDeviceProperty(getDeviceProperty, *data, key, value)
                                 : kCallNotImplemented;
-        // Wine keeps few device properties (and older systems have no such call); where the
-        // same value is a device registry property, that one is read instead.
+        // Wine answers only the device properties stored under a device's own key (those set
+        // with SetupDiSetDeviceProperty), not the ones Windows derives such as the hardware IDs;
+        // where the same value is a device registry property, that one is read instead.
         if (error != kSuccess && (getDeviceProperty == nullptr || runningUnderWine())) {
             return registryEquivalent(device, key, value, error);
         }

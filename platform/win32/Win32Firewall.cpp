@@ -12,6 +12,7 @@ namespace platform::win32 {
 
 namespace {
 
+// Used and destroyed on the thread that opened it, whose COM initialisation it holds.
 class Win32FirewallPolicy final : public FirewallPolicy {
 public:
     Win32FirewallPolicy(std::unique_ptr<ComApartment> apartment, ComPtr<INetFwPolicy2> policy)

@@ -55,6 +55,7 @@ NetComponent componentOf(INetCfgComponent& component, netcfg::ComponentClass com
     return result;
 }
 
+// Used and destroyed on the thread that created it, whose COM initialisation it holds.
 class Win32NetCfgSession final : public NetCfgSession {
 public:
     Win32NetCfgSession(std::unique_ptr<ComApartment> apartment, ComPtr<INetCfg> netCfg)
