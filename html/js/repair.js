@@ -9,6 +9,11 @@
   var h = Ui.h;
 
   var SPOOLER_RUNNING = 4, SPOOLER_STOPPED = 1;
+  // Start, stop, continue and pause pending: the spooler is on its way to another state (right
+  // after a restart, for instance), so it is asked again every second for a while.
+  var SPOOLER_PENDING = [2, 3, 5, 6];
+  var SPOOLER_RECHECK_MS = 1000, SPOOLER_RECHECKS = 15;
+  var spoolerRechecks = 0;
   // JOB_STATUS_* bits that mean a document cannot print without help.
   var JOB_PROBLEM = 0x2 | 0x20 | 0x40 | 0x200 | 0x400;
   var EWX_REBOOT = 0x2;
@@ -88,7 +93,19 @@
     if (r.value === SPOOLER_RUNNING) return { good: true, text: t('spoolerRunning') };
     if (r.value === SPOOLER_STOPPED) return { good: false, text: t('spoolerStopped') };
     if (r.value === -1) return { good: null, text: t('spoolerUnknown') };
+    if (SPOOLER_PENDING.indexOf(r.value) >= 0) return { good: null, pending: true, text: t('spoolerPending') };
     return { good: false, text: t('spoolerState', r.value) };
+  }
+
+  function followPendingSpooler() {
+    var result = state.checks.spooler;
+    if (!result || !result.pending || spoolerRechecks >= SPOOLER_RECHECKS) return;
+    spoolerRechecks++;
+    setTimeout(function () {
+      state.checks.spooler = checkSpooler();
+      renderChecks();
+      followPendingSpooler();
+    }, SPOOLER_RECHECK_MS);
   }
 
   function checkJobs() {
@@ -122,6 +139,8 @@
     state.checked = true;
     CHECKS.forEach(function (c) { state.checks[c.id] = c.check(); });
     renderChecks();
+    spoolerRechecks = 0;
+    followPendingSpooler();
   }
 
   // Runs a repair program command that answers its exit code, then checks again.

@@ -703,8 +703,8 @@ void PageTest::pageFunctionsUpdateTheScreen_data() {
     QTest::newRow("scan ends") << "__click('#scan-start')" << QByteArray("notifyOnlineFinishByCpp")
                                << array({number(0)})
                                << "__text('#scan-message') + __el('#scan-start').disabled"
-                               << "Search finished: 0 USB printers, 0 USB devices, 0 network "
-                                  "printers.false";
+                               << "Search finished. USB printers: 0, USB devices: 0, network "
+                                  "printers: 0.false";
     QTest::newRow("scan stopped") << "__click('#scan-start')"
                                   << QByteArray("notifyOnlineFinishByCpp") << array({number(1)})
                                   << "__text('#scan-message')"
@@ -752,12 +752,12 @@ void PageTest::pageFunctionsUpdateTheScreen_data() {
     QTest::newRow("shared printer scan ends")
         << "__click('#share-scan-start')" << QByteArray("notifyShareFinishByCpp")
         << array({number(0)}) << "__text('#share-message')"
-        << "Search finished: 0 PCs found.";
+        << "Search finished. PCs found: 0.";
     QTest::newRow("host sharing printers")
         << "" << QByteArray("notifySharePrinterByCpp")
         << array({text("192.168.1.30"), text("PC-B"), text("WORKGROUP"),
                   array({text("Colour"), text("财务部打印机")}), number(0)})
-        << "__text('#share-hosts')" << QStringLiteral("shares 2 printers");
+        << "__text('#share-hosts')" << QStringLiteral("shared printers: 2");
     QTest::newRow("asked host needs a log-on")
         << "__type('#probe-host', 'PC-C'); __click('#probe-button')"
         << QByteArray("notifySharePrinterByCpp2")
@@ -920,6 +920,21 @@ void PageTest::errorCodesAreExplained() {
         QCOMPARE(probe(QStringLiteral("__el('#screen-%1').hidden").arg(screen)),
                  QStringLiteral("false"));
     }
+}
+
+// Right after a restart the spooler may still be starting: the check says so, without calling
+// it a problem, and asks again until the spooler has settled.
+void PageTest::aSpoolerOnItsWayIsAskedAgain() {
+    m_answers.insert("checkPrinterSpool", number(2));
+    loadPage();
+    probe(QStringLiteral("__click('#nav-repair')"));
+    const QString spooler = QStringLiteral("__text('[data-check=spooler]')");
+    QVERIFY2(probe(spooler).contains(QStringLiteral("please wait")), qPrintable(probe(spooler)));
+    QVERIFY(!probe(spooler).contains(QStringLiteral("Problem")));
+    m_answers.insert("checkPrinterSpool", number(4));
+    QVERIFY(
+        QTest::qWaitFor([&] { return probe(spooler).contains(QStringLiteral("running")); }, 5000));
+    QVERIFY(probe(spooler).contains(QStringLiteral("OK")));
 }
 
 // ---- an older program: commands that are missing or fail

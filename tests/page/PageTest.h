@@ -49,6 +49,7 @@ private slots:
     void printerChangesAreShownLive();
     void errorCodesAreExplained_data();
     void errorCodesAreExplained();
+    void aSpoolerOnItsWayIsAskedAgain();
     void missingCommandBecomesAMessage_data();
     void missingCommandBecomesAMessage();
     void olderProgramKeepsEveryScreenWorking();
