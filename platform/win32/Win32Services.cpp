@@ -19,27 +19,27 @@ using ControlServiceExFunction = BOOL(WINAPI*)(SC_HANDLE, DWORD, DWORD, PVOID);
 constexpr std::uint32_t kStopReasonGeneralFlags =
     0x10000000 | 0x20000000 | svc::kStopReasonFlagPlanned;
 
+// SERVICE_STATUS and the first fields of SERVICE_STATUS_PROCESS, which carry the same names.
+template <class Reported>
+void copyCommonStatus(const Reported& reported, ServiceStatus& status) {
+    status.serviceType = reported.dwServiceType;
+    status.currentState = reported.dwCurrentState;
+    status.controlsAccepted = reported.dwControlsAccepted;
+    status.win32ExitCode = reported.dwWin32ExitCode;
+    status.serviceSpecificExitCode = reported.dwServiceSpecificExitCode;
+    status.checkPoint = reported.dwCheckPoint;
+    status.waitHint = reported.dwWaitHint;
+}
+
 ServiceStatus statusOf(const SERVICE_STATUS& status) {
     ServiceStatus result;
-    result.serviceType = status.dwServiceType;
-    result.currentState = status.dwCurrentState;
-    result.controlsAccepted = status.dwControlsAccepted;
-    result.win32ExitCode = status.dwWin32ExitCode;
-    result.serviceSpecificExitCode = status.dwServiceSpecificExitCode;
-    result.checkPoint = status.dwCheckPoint;
-    result.waitHint = status.dwWaitHint;
+    copyCommonStatus(status, result);
     return result;
 }
 
 ServiceStatusProcess statusOf(const SERVICE_STATUS_PROCESS& status) {
     ServiceStatusProcess result;
-    result.serviceType = status.dwServiceType;
-    result.currentState = status.dwCurrentState;
-    result.controlsAccepted = status.dwControlsAccepted;
-    result.win32ExitCode = status.dwWin32ExitCode;
-    result.serviceSpecificExitCode = status.dwServiceSpecificExitCode;
-    result.checkPoint = status.dwCheckPoint;
-    result.waitHint = status.dwWaitHint;
+    copyCommonStatus(status, result);
     result.processId = status.dwProcessId;
     result.serviceFlags = status.dwServiceFlags;
     return result;

@@ -162,6 +162,7 @@ private:
     QList<PageCall> waitForCalls(int count);
     static QList<PageCall> waitForCalls(RecordingWindow& window, int count);
     JsValue runCommand(const QString& script);
+    bool pageWasCalled(const QByteArray& name) const;
     static JsValue runCommand(RecordingWindow& window, const QString& script);
 
     QTemporaryDir m_folder;
@@ -209,6 +210,11 @@ JsValue MainWindowTest::runCommand(RecordingWindow& window, const QString& scrip
     // A page function that answers the expression, so the script runs in the page itself.
     window.view()->runScript("window.__answer = function () { return " + script + "; };");
     return window.callPage("__answer", {});
+}
+
+bool MainWindowTest::pageWasCalled(const QByteArray& name) const {
+    return std::any_of(m_window->calls.begin(), m_window->calls.end(),
+                       [&name](const PageCall& call) { return call.name == name; });
 }
 
 QList<PageCall> MainWindowTest::waitForCalls(int count) {
@@ -637,13 +643,7 @@ void MainWindowTest::scanFromPageOnLan() {
         QSKIP("run by test_netscan (LanScanTest) inside its test LAN, as root");
     m_window->calls.clear();
     QCOMPARE(runCommand("startScan(1)").toInt(), 0);
-    auto finished = [this] {
-        for (const PageCall& call : m_window->calls) {
-            if (call.name == "notifyOnlineFinishByCpp")
-                return true;
-        }
-        return false;
-    };
+    auto finished = [this] { return pageWasCalled("notifyOnlineFinishByCpp"); };
     QVERIFY(QTest::qWaitFor(finished, 90000));
     QStringList printers, finishes;
     QList<QByteArray> progress;
@@ -708,13 +708,7 @@ void MainWindowTest::sharesFromPageOnLan() {
 
     m_window->calls.clear();
     QCOMPARE(runCommand("startScan(2)").toInt(), 0);
-    auto finished = [this] {
-        for (const PageCall& call : m_window->calls) {
-            if (call.name == "notifyShareFinishByCpp")
-                return true;
-        }
-        return false;
-    };
+    auto finished = [this] { return pageWasCalled("notifyShareFinishByCpp"); };
     QVERIFY(QTest::qWaitFor(finished, 90000));
     QTest::qWait(500);
     QStringList hosts, finishes;
