@@ -5,6 +5,7 @@
 #include "PcFolder.h"
 #include "ToolRun.h"
 #include "platform/Firewall.h"
+#include "platform/NetworkList.h"
 
 using namespace platform;
 using namespace platform::fw;
@@ -128,6 +129,38 @@ private slots:
         state.close();
         QCOMPARE(m_policy->isRuleGroupEnabled(kProfileDomain, kSharing, enabled),
                  hresultFromWin32(1015));
+    }
+
+    // The profiles in force follow the categories of the connected networks, not the stored
+    // list, once the PC is connected: a network moved to private takes the firewall along.
+    void currentProfilesFollowTheConnectedNetworks() {
+        const auto folder = PcFolder::fromText(R"({
+            "system": {"version": {"major": 10, "minor": 0, "build": 19045},
+                       "architecture": "x64", "computerName": "PC", "userName": "Tester",
+                       "elevated": true},
+            "firewall": {"currentProfiles": ["domain"],
+                         "groups": [{"name": "网络发现", "enabled": ["private"]}]},
+            "networks": [{"name": "Network", "category": "public"},
+                         {"name": "Old office", "category": "private", "connected": false}]})");
+        QVERIFY2(folder->isValid(), qPrintable(folder->error()));
+        const auto policy = openPolicy(folder->pc());
+        QVERIFY(policy);
+        ProfileTypes types = 0;
+        QCOMPARE(policy->currentProfileTypes(types), kSOk);
+        QCOMPARE(types, kProfilePublic);
+        bool enabled = true;
+        QCOMPARE(policy->isRuleGroupEnabled(types, kDiscovery, enabled), kSOk);
+        QVERIFY(!enabled);
+
+        std::vector<NetworkInfo> networks;
+        NetworkList& list = folder->pc().get<NetworkList>();
+        QCOMPARE(list.networks(true, networks), kSOk);
+        QCOMPARE(networks.size(), std::size_t(1));
+        QCOMPARE(list.setCategory(networks.front().id, networks::kCategoryPrivate), kSOk);
+        QCOMPARE(policy->currentProfileTypes(types), kSOk);
+        QCOMPARE(types, kProfilePrivate);
+        QCOMPARE(policy->isRuleGroupEnabled(types, kDiscovery, enabled), kSOk);
+        QVERIFY(enabled);
     }
 
     void toolSwitchesGroupsAndShowsThem() {

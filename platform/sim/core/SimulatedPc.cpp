@@ -48,18 +48,23 @@ void SimulatedPc::release(std::type_index type) const {
     }
 }
 
-void* SimulatedPc::find(std::type_index type) const {
+void* SimulatedPc::findOrNull(std::type_index type) const {
     if (!m_built.load(std::memory_order_acquire)) {
         build();
     }
     const auto held = m_objects.find(type);
-    if (held == m_objects.end()) {
+    return held == m_objects.end() ? nullptr : held->second.object;
+}
+
+void* SimulatedPc::find(std::type_index type) const {
+    void* object = findOrNull(type);
+    if (object == nullptr) {
         // A build without the facility that serves an interface it uses: a programming error
         // that no caller could recover from.
         qCCritical(lcSim) << "no facility of the simulated PC provides" << type.name();
         std::abort();
     }
-    return held->second.object;
+    return object;
 }
 
 const FacilityDescription* SimulatedPc::facility(const QString& name) const {

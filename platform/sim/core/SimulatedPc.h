@@ -51,6 +51,13 @@ public:
         return *static_cast<Interface*>(find(std::type_index(typeid(Interface))));
     }
 
+    // The interface when a registered facility provides it, else null: for a facility that
+    // follows another one where the PC has it.
+    template <class Interface>
+    Interface* tryGet() const {
+        return static_cast<Interface*>(findOrNull(std::type_index(typeid(Interface))));
+    }
+
     // For a facility's build function: `object` serves `Interface` for the life of the PC.
     template <class Interface>
     void provide(std::unique_ptr<Interface> object) const {
@@ -68,6 +75,7 @@ private:
     };
 
     void* find(std::type_index type) const;
+    void* findOrNull(std::type_index type) const;
     void build() const;
     void release(std::type_index type) const;
 

@@ -3,6 +3,7 @@
 #include <QTextStream>
 
 #include "platform/Firewall.h"
+#include "platform/NetworkList.h"
 #include "platform/sim/core/Machine.h"
 #include "platform/sim/core/ProcessPc.h"
 #include "platform/sim/core/SimulatedPc.h"
@@ -92,12 +93,7 @@ int changeState(SimulatedPc& pc, ProgramIo io,
             if (!failure.isEmpty()) {
                 return false;
             }
-            const QJsonValue changeCount =
-                document.value(QLatin1String(StateStore::kChangeCountField));
-            document = firewallStateJson(state);
-            if (!changeCount.isUndefined()) {
-                document.insert(QLatin1String(StateStore::kChangeCountField), changeCount);
-            }
+            StateStore::replaceKeepingChangeCount(document, firewallStateJson(state));
             return true;
         },
         error);
@@ -158,8 +154,36 @@ int runFirewallVerb(const QStringList& arguments, SimulatedPc& pc, ProgramIo io)
     return toolFailure(io, kUsage);
 }
 
+ProfileTypes profileOfCategory(std::int32_t category) {
+    switch (category) {
+        case networks::kCategoryPrivate:
+            return fw::kProfilePrivate;
+        case networks::kCategoryDomainAuthenticated:
+            return fw::kProfileDomain;
+        default:
+            return fw::kProfilePublic;
+    }
+}
+
+// The profiles of the connected networks' categories, from the PC's network list.
+bool connectedNetworkProfiles(const SimulatedPc& pc, ProfileTypes& types) {
+    NetworkList* list = pc.tryGet<NetworkList>();
+    std::vector<NetworkInfo> connected;
+    if (list == nullptr || list->networks(true, connected) != kSOk || connected.empty()) {
+        return false;
+    }
+    types = 0;
+    for (const NetworkInfo& network : connected) {
+        types |= profileOfCategory(network.category);
+    }
+    return true;
+}
+
 void buildFirewall(SimulatedPc& pc) {
-    pc.provide<Firewall>(makeSimFirewall(pc.machine().store(), pc.machine().system().elevated));
+    const SimulatedPc* owner = &pc;
+    pc.provide<Firewall>(makeSimFirewall(
+        pc.machine().store(), pc.machine().system().elevated,
+        [owner](ProfileTypes& types) { return connectedNetworkProfiles(*owner, types); }));
 }
 
 }  // namespace

@@ -18,13 +18,14 @@ constexpr ProfileTypes kKnownProfiles = kProfileDomain | kProfilePrivate | kProf
 
 class SimFirewallPolicy : public FirewallPolicy {
 public:
-    SimFirewallPolicy(StateStore& store, bool elevated) : m_store(store), m_elevated(elevated) {}
+    SimFirewallPolicy(StateStore& store, bool elevated, NetworkProfiles networkProfiles)
+        : m_store(store), m_elevated(elevated), m_networkProfiles(std::move(networkProfiles)) {}
 
     HResult currentProfileTypes(ProfileTypes& types) override {
         types = 0;
         FirewallState state;
         const HResult result = readRunning(state);
-        if (result == kSOk) {
+        if (result == kSOk && !(m_networkProfiles && m_networkProfiles(types))) {
             types = state.currentProfiles;
         }
         return result;
@@ -91,10 +92,7 @@ public:
                 if (entry->enabled == before) {
                     return false;
                 }
-                const QJsonValue changeCount =
-                    document.value(QLatin1String(StateStore::kChangeCountField));
-                document = firewallStateJson(current);
-                document.insert(QLatin1String(StateStore::kChangeCountField), changeCount);
+                StateStore::replaceKeepingChangeCount(document, firewallStateJson(current));
                 return true;
             },
             error);
@@ -120,26 +118,30 @@ private:
 
     StateStore& m_store;
     bool m_elevated;
+    NetworkProfiles m_networkProfiles;
 };
 
 class SimFirewall : public Firewall {
 public:
-    SimFirewall(StateStore& store, bool elevated) : m_store(store), m_elevated(elevated) {}
+    SimFirewall(StateStore& store, bool elevated, NetworkProfiles networkProfiles)
+        : m_store(store), m_elevated(elevated), m_networkProfiles(std::move(networkProfiles)) {}
 
     HResult openPolicy(std::unique_ptr<FirewallPolicy>& policy) override {
-        policy = std::make_unique<SimFirewallPolicy>(m_store, m_elevated);
+        policy = std::make_unique<SimFirewallPolicy>(m_store, m_elevated, m_networkProfiles);
         return kSOk;
     }
 
 private:
     StateStore& m_store;
     bool m_elevated;
+    NetworkProfiles m_networkProfiles;
 };
 
 }  // namespace
 
-std::unique_ptr<Firewall> makeSimFirewall(StateStore& store, bool elevated) {
-    return std::make_unique<SimFirewall>(store, elevated);
+std::unique_ptr<Firewall> makeSimFirewall(StateStore& store, bool elevated,
+                                          NetworkProfiles networkProfiles) {
+    return std::make_unique<SimFirewall>(store, elevated, std::move(networkProfiles));
 }
 
 }  // namespace platform::sim::firewall

@@ -198,10 +198,7 @@ private:
                 if (!mutate(state)) {
                     return false;
                 }
-                const QJsonValue count =
-                    document.value(QLatin1String(StateStore::kChangeCountField));
-                document = netCfgStateJson(state);
-                document.insert(QLatin1String(StateStore::kChangeCountField), count);
+                StateStore::replaceKeepingChangeCount(document, netCfgStateJson(state));
                 return true;
             },
             error);
