@@ -31,9 +31,14 @@ int MainBlkWindow::startSearch(SearchKind kind) {
     QPointer<PrinterSearcherThread>& slot =
         kind == kOnlineSearch ? m_onlineSearcher : m_shareSearcher;
     if (slot) {
+        // Busy while running or being interrupted, and also once started but before its thread
+        // has begun (still "new"): a second searcher would run beside it, out of its slot.
         const int state = slot->state.load();
-        if (state != PrinterSearcher::kEndedNormally &&
-            state != PrinterSearcher::kEndedByInterrupt && state != PrinterSearcher::kNew)
+        const bool startedNotYetRunning =
+            state == PrinterSearcher::kNew && slot->QThread::isRunning();
+        if ((state != PrinterSearcher::kEndedNormally &&
+             state != PrinterSearcher::kEndedByInterrupt && state != PrinterSearcher::kNew) ||
+            startedNotYetRunning)
             return kSearchBusy;
     }
     // A searcher that has ended is only waiting for its finished handler to delete it; the new

@@ -56,7 +56,10 @@ void PrinterSearcher::setOverCountAnswer(int choice, const std::string& ip,
 }
 
 void PrinterSearcher::runScan(int mode) {
-    state = kRunning;
+    // An interrupt asked for before the thread got here is kept: the scan then ends at once.
+    int before = state.load();
+    while (before != kInterruptRequested && !state.compare_exchange_weak(before, kRunning)) {
+    }
     bool networkPhase = true;
     if (mode == kNetworkPrinters) {
         if ((scope == kUsbOnly || scope == kUsbAndNetwork) && (usbMethod == 0 || usbMethod == 1)) {

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "PcFolder.h"
+#include "RecordingWindow.h"
 #include "maintenance/Maintenance.h"
 #include "mainwindow/MainBlkWindow.h"
 #include "platform/FileSystem.h"
@@ -34,34 +35,6 @@ constexpr char kPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8"></h
   };
 });
 </script></body></html>)";
-
-struct PageCall {
-    QByteArray name;
-    QByteArray args;
-};
-
-class RecordingWindow : public MainBlkWindow {
-public:
-    using MainBlkWindow::MainBlkWindow;
-    QList<PageCall> calls;
-
-    int count(const char* name) const {
-        return int(std::count_if(calls.begin(), calls.end(),
-                                 [name](const PageCall& call) { return call.name == name; }));
-    }
-
-protected:
-    void bindPageFunctions() override {
-        MainBlkWindow::bindPageFunctions();
-        view()->bindFunction(
-            "recordCall",
-            [this](const webhost::JsCall& call, void*) {
-                calls.append({call.utf8Arg(0), call.arg(1).toWire()});
-                return JsValue();
-            },
-            nullptr, 2);
-    }
-};
 
 int runTool(const QStringList& arguments) {
     return QProcess::execute(QStringLiteral(CORVANTA_SIM_TOOL), arguments);

@@ -15,6 +15,7 @@
 
 #include "TestMain.h"
 
+#include "RecordingWindow.h"
 #include "downloads/User.h"
 #include "mainwindow/CommandTable.h"
 #include "mainwindow/MainBlkWindow.h"
@@ -60,30 +61,6 @@ constexpr char kPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8"></h
 QString hostPath(const QString& windowsPath) {
     return QString::fromStdWString(platform::fileSystem().hostPath(windowsPath.toStdWString()));
 }
-
-struct PageCall {
-    QByteArray name;
-    QByteArray args;  // the arguments as the bridge writes them
-};
-
-// The main window with one more page function: where the test page records the calls it gets.
-class RecordingWindow : public MainBlkWindow {
-public:
-    using MainBlkWindow::MainBlkWindow;
-    QList<PageCall> calls;
-
-protected:
-    void bindPageFunctions() override {
-        MainBlkWindow::bindPageFunctions();
-        view()->bindFunction(
-            "recordCall",
-            [this](const webhost::JsCall& call, void*) {
-                calls.append({call.utf8Arg(0), call.arg(1).toWire()});
-                return JsValue();
-            },
-            nullptr, 2);
-    }
-};
 
 class ArgumentsPayload : public mainwindow::PageArgumentsPayload {
 public:
@@ -162,7 +139,6 @@ private:
     QList<PageCall> waitForCalls(int count);
     static QList<PageCall> waitForCalls(RecordingWindow& window, int count);
     JsValue runCommand(const QString& script);
-    bool pageWasCalled(const QByteArray& name) const;
     static JsValue runCommand(RecordingWindow& window, const QString& script);
 
     QTemporaryDir m_folder;
@@ -210,11 +186,6 @@ JsValue MainWindowTest::runCommand(RecordingWindow& window, const QString& scrip
     // A page function that answers the expression, so the script runs in the page itself.
     window.view()->runScript("window.__answer = function () { return " + script + "; };");
     return window.callPage("__answer", {});
-}
-
-bool MainWindowTest::pageWasCalled(const QByteArray& name) const {
-    return std::any_of(m_window->calls.begin(), m_window->calls.end(),
-                       [&name](const PageCall& call) { return call.name == name; });
 }
 
 QList<PageCall> MainWindowTest::waitForCalls(int count) {
@@ -643,7 +614,7 @@ void MainWindowTest::scanFromPageOnLan() {
         QSKIP("run by test_netscan (LanScanTest) inside its test LAN, as root");
     m_window->calls.clear();
     QCOMPARE(runCommand("startScan(1)").toInt(), 0);
-    auto finished = [this] { return pageWasCalled("notifyOnlineFinishByCpp"); };
+    auto finished = [this] { return m_window->count("notifyOnlineFinishByCpp") > 0; };
     QVERIFY(QTest::qWaitFor(finished, 90000));
     QStringList printers, finishes;
     QList<QByteArray> progress;
@@ -708,7 +679,7 @@ void MainWindowTest::sharesFromPageOnLan() {
 
     m_window->calls.clear();
     QCOMPARE(runCommand("startScan(2)").toInt(), 0);
-    auto finished = [this] { return pageWasCalled("notifyShareFinishByCpp"); };
+    auto finished = [this] { return m_window->count("notifyShareFinishByCpp") > 0; };
     QVERIFY(QTest::qWaitFor(finished, 90000));
     QTest::qWait(500);
     QStringList hosts, finishes;
@@ -752,13 +723,13 @@ namespace {
 // The download folder's defaults live under HOME and the configuration folders: keep them in a
 // folder of this run.
 const bool prepared = registerProcessSetup([] {
-    static QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
-    qputenv("XDG_DOCUMENTS_DIR", home.filePath("Documents").toUtf8());
+    const QString home = processFolder();
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + "/config").toUtf8());
+    qputenv("XDG_DOCUMENTS_DIR", (home + "/Documents").toUtf8());
     // The LAN scan brings its own PC, one that reports the LAN's adapters.
     if (qEnvironmentVariableIsEmpty("CORVANTA_LAN_CLIENT"))
-        qputenv("CORVANTA_MACHINE", home.filePath("pc").toUtf8());
+        qputenv("CORVANTA_MACHINE", (home + "/pc").toUtf8());
     QApplication::setApplicationName("Corvanta");
     QApplication::setOrganizationName("Talvent");
 });

@@ -7,6 +7,7 @@
 #include "TestMain.h"
 
 #include "PcFolder.h"
+#include "RecordingWindow.h"
 #include "mainwindow/MainBlkWindow.h"
 #include "platform/sim/core/ProcessPc.h"
 #include "webhost/EngineLoading.h"
@@ -34,29 +35,6 @@ function resetShareEnvProgressCbkByCpp(step, count) {
 }
 function resetShareEnvResultCbkByCpp() { record("resetResult", arguments); }
 </script></body></html>)";
-
-struct PageCall {
-    QByteArray name;
-    QByteArray args;
-};
-
-class RecordingWindow : public MainBlkWindow {
-public:
-    using MainBlkWindow::MainBlkWindow;
-    QList<PageCall> calls;
-
-protected:
-    void bindPageFunctions() override {
-        MainBlkWindow::bindPageFunctions();
-        view()->bindFunction(
-            "recordCall",
-            [this](const webhost::JsCall& call, void*) {
-                calls.append({call.utf8Arg(0), call.arg(1).toWire()});
-                return JsValue();
-            },
-            nullptr, 2);
-    }
-};
 
 QByteArray bundledProfile(const char* name) {
     QFile file(QStringLiteral(":/corvanta/profiles/%1.json").arg(QLatin1String(name)));

@@ -1,8 +1,11 @@
 #include "TestMain.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,6 +31,26 @@ bool registerProcessSetup(std::function<void()> setup) {
     return true;
 }
 
+namespace {
+
+// Made once and never destroyed: the process ends without static destructors.
+QTemporaryDir* processTemporaryDir = nullptr;
+
+}  // namespace
+
+QString processFolder() {
+    if (processTemporaryDir == nullptr) {
+        processTemporaryDir = new QTemporaryDir;
+    }
+    return processTemporaryDir->path();
+}
+
+void removeProcessFolder() {
+    if (processTemporaryDir != nullptr) {
+        processTemporaryDir->remove();
+    }
+}
+
 bool registerTestFactory(const char* name, TestFactory factory) {
     return registeredTests().emplace(name, std::move(factory)).second;
 }
@@ -38,11 +61,15 @@ int main(int argc, char* argv[]) {
     for (const auto& setup : testsupport::processSetups()) {
         setup();
     }
-    QApplication app(argc, argv);
     int failures = 0;
-    for (const auto& [name, factory] : testsupport::registeredTests()) {
-        const std::unique_ptr<QObject> test = factory();
-        failures += QTest::qExec(test.get(), argc, argv);
+    {
+        QApplication app(argc, argv);
+        for (const auto& [name, factory] : testsupport::registeredTests()) {
+            const std::unique_ptr<QObject> test = factory();
+            failures += QTest::qExec(test.get(), argc, argv);
+        }
     }
-    return failures == 0 ? 0 : 1;
+    testsupport::removeProcessFolder();
+    std::fflush(nullptr);
+    std::_Exit(failures == 0 ? 0 : 1);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -10,6 +11,10 @@
 // file registers its class at the end:
 //
 //     const bool registered = registerTest<InventoryTest>("InventoryTest");
+//
+// As the program itself does, the main ends the process without running static destructors:
+// detached threads of the code under test (the printer change monitor, share probes) may still
+// be using Qt and the simulated PC then.
 namespace testsupport {
 
 using TestFactory = std::function<std::unique_ptr<QObject>()>;
@@ -20,6 +25,9 @@ bool registerTestFactory(const char* name, TestFactory factory);
 // variables that Qt or the simulated PC read at start, the application's name).
 bool registerProcessSetup(std::function<void()> setup);
 
+// A folder of this test process, made at the first call and removed when the tests are done.
+QString processFolder();
+
 template <class Test>
 bool registerTest(const char* name) {
     return registerTestFactory(name, [] { return std::make_unique<Test>(); });
@@ -27,5 +35,6 @@ bool registerTest(const char* name) {
 
 }  // namespace testsupport
 
+using testsupport::processFolder;
 using testsupport::registerProcessSetup;
 using testsupport::registerTest;
