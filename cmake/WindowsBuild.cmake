@@ -26,6 +26,8 @@ if(CORVANTA_QT_DIR)
               mainwindow app html)
     add_subdirectory(${dir})
   endforeach()
+  # A Windows GUI program (no console of its own), named as it ships.
+  set_target_properties(corvanta PROPERTIES OUTPUT_NAME Corvanta WIN32_EXECUTABLE TRUE)
 endif()
 
 set(CORVANTA_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's source folder")
