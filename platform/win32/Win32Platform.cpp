@@ -40,4 +40,54 @@ Wmi& wmi() {
     return *instance;
 }
 
+Services& services() {
+    static Services* const instance = win32::makeServices().release();
+    return *instance;
+}
+
+Firewall& firewall() {
+    static Firewall* const instance = win32::makeFirewall().release();
+    return *instance;
+}
+
+Devices& devices() {
+    static Devices* const instance = win32::makeDevices().release();
+    return *instance;
+}
+
+IpHelper& ipHelper() {
+    static IpHelper* const instance = win32::makeIpHelper().release();
+    return *instance;
+}
+
+Lsa& lsa() {
+    static Lsa* const instance = win32::makeLsa().release();
+    return *instance;
+}
+
+LocalUsers& localUsers() {
+    static LocalUsers* const instance = win32::makeLocalUsers().release();
+    return *instance;
+}
+
+NetConnections& netConnections() {
+    static NetConnections* const instance = win32::makeNetConnections().release();
+    return *instance;
+}
+
+NetworkConfig& networkConfig() {
+    static NetworkConfig* const instance = win32::makeNetworkConfig().release();
+    return *instance;
+}
+
+NetworkList& networkList() {
+    static NetworkList* const instance = win32::makeNetworkList().release();
+    return *instance;
+}
+
+Fonts& fonts() {
+    static Fonts* const instance = win32::makeFonts().release();
+    return *instance;
+}
+
 }  // namespace platform

@@ -342,3 +342,12 @@ std::unique_ptr<Processes> makeProcesses() {
 }
 
 }  // namespace platform::win32
+
+namespace platform {
+
+// Windows hands main's whole return value to the parent as the exit code.
+int exitCodeOfMain(std::uint32_t code) {
+    return static_cast<int>(code);
+}
+
+}  // namespace platform

@@ -7,6 +7,7 @@
 #include <wbemidl.h>
 
 #include "Backend.h"
+#include "ComSupport.h"
 #include "Handles.h"
 
 namespace platform::win32 {
@@ -15,31 +16,6 @@ namespace {
 
 // WBEM_INFINITE, which the enumeration's LONG timeout takes as -1.
 constexpr LONG kWaitForever = -1;
-
-class Bstr {
-public:
-    explicit Bstr(const std::wstring& value) : value_(SysAllocString(value.c_str())) {}
-    ~Bstr() { SysFreeString(value_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return value_; }
-
-private:
-    BSTR value_;
-};
-
-class Variant {
-public:
-    Variant() { VariantInit(&value_); }
-    ~Variant() { VariantClear(&value_); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    VARIANT* get() { return &value_; }
-    const VARIANT& value() const { return value_; }
-
-private:
-    VARIANT value_;
-};
 
 WmiValue valueOf(const VARIANT& variant) {
     switch (variant.vt) {
