@@ -49,11 +49,15 @@ SnapInCache& snapInCache() {
     return cache;
 }
 
+// The snap-ins of the system's own (64-bit) consoles: the key and each of its subkeys are read
+// in the 64-bit view, which a 32-bit program on 64-bit Windows must ask for.
+constexpr std::uint32_t kSnapInAccess = platform::kKeyRead | platform::kKeyWow64_64Key;
+
 QStringList readSnapInNames(platform::Registry& registry) {
     QStringList names;
     std::unique_ptr<platform::RegistryKey> key;
-    if (registry.openKey(platform::RegistryRoot::LocalMachine, kSnapInKey,
-                         platform::kKeyRead | platform::kKeyWow64_64Key, key) != kSuccess) {
+    if (registry.openKey(platform::RegistryRoot::LocalMachine, kSnapInKey, kSnapInAccess, key) !=
+        kSuccess) {
         std::fputs("Failed to open registry key.\n", stdout);
         std::fflush(stdout);
         return names;
@@ -64,7 +68,7 @@ QStringList readSnapInNames(platform::Registry& registry) {
         std::wstring name;
         const std::wstring path = std::wstring(kSnapInKey) + L"\\" + subkey;
         if (platform::reg::readString(registry, platform::RegistryRoot::LocalMachine, path,
-                                      kSnapInNameValue, name) == kSuccess &&
+                                      kSnapInNameValue, name, kSnapInAccess) == kSuccess &&
             (name.size() + 1) * 2 <= kSnapInNameBytes) {
             names.append(QString::fromStdWString(name));
         }
