@@ -323,6 +323,10 @@ TEST_F(StandInEngineTest, RequestsForTheHostAreAnsweredFromHtml) {
     // Another site that only names the host in its address gets nothing from the program.
     EXPECT_TRUE(hasLine(
         *lines_, std::string("request http://pages.invalid/?copy=") + kStartUrl + " network"));
+    // Nor does an address whose escaped path climbs out of the program folder.
+    EXPECT_TRUE(hasLine(*lines_,
+                        "request http://ui.corvanta.test/..%2F..%2F..%2F..%2F..%2F..%2F..%2F..%2F"
+                        "windows%2Fwin.ini network"));
 }
 
 TEST_F(StandInEngineTest, ADroppedFileReachesThePageUnescapedAndTheNavigationStops) {

@@ -67,6 +67,9 @@ struct webhost::wke::NetJobTag {
 namespace {
 
 constexpr UINT kRunPageScript = WM_APP + 1;
+// Escaped "../" segments up to the drive's root and on to a file every Windows has.
+constexpr const char* kEscapingRequest =
+    "http://ui.corvanta.test/..%2F..%2F..%2F..%2F..%2F..%2F..%2F..%2Fwindows%2Fwin.ini";
 constexpr int kWmClose = 0x10;
 
 struct PageValue {
@@ -340,6 +343,7 @@ void runPageScript(View view) {
     request(view, url);
     request(view, "http://127.0.0.1:12222/test");
     request(view, "http://pages.invalid/?copy=" + url);
+    request(view, kEscapingRequest);
     navigate(view, "file:///C:/dropped%20files/a%25b.txt");
     navigate(view, url);
     if (view->loadingFinish) {
