@@ -309,9 +309,22 @@ TEST_F(StandInEngineTest, EveryCommandAndFrameworkFunctionIsBoundWithItsCount) {
     EXPECT_EQ(linesStartingWith(*lines_, "bind ").size(), expected.size());
 }
 
-TEST_F(StandInEngineTest, OneViewLoadsTheStartPage) {
-    EXPECT_EQ(linesStartingWith(*lines_, "view ").size(), 1u);
+TEST_F(StandInEngineTest, TheMainViewLoadsTheStartPage) {
+    EXPECT_FALSE(linesStartingWith(*lines_, "view ").empty());
     EXPECT_TRUE(hasLine(*lines_, std::string("load ") + kStartUrl));
+}
+
+// The engine binds a name once for every view; each call reaches the functions of the view
+// whose page made it.
+TEST_F(StandInEngineTest, APageWindowHasTheFrameworkFunctionsButNotTheCommands) {
+    const std::vector<std::string> created = linesStartingWith(*lines_, "call createWindow(");
+    ASSERT_EQ(created.size(), 1u);
+    const std::string child = created[0].substr(created[0].find("-> ") + 3);
+    EXPECT_EQ(linesStartingWith(*lines_, "view ").size(), 2u);
+    EXPECT_TRUE(hasLine(*lines_, "load http://ui.corvanta.test/installmonitor.html"));
+    EXPECT_TRUE(hasLine(*lines_, "call in second view isWindow(" + child + ") -> true"));
+    EXPECT_TRUE(hasLine(*lines_, "call in second view checkMMCExists(7) -> undefined"));
+    EXPECT_TRUE(hasLine(*lines_, "call checkMMCExists(7) -> false"));
 }
 
 TEST_F(StandInEngineTest, RequestsForTheHostAreAnsweredFromHtml) {

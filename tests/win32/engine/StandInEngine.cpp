@@ -67,6 +67,7 @@ struct webhost::wke::NetJobTag {
 namespace {
 
 constexpr UINT kRunPageScript = WM_APP + 1;
+constexpr const char* kChildUrl = "http://ui.corvanta.test/installmonitor.html";
 // Escaped "../" segments up to the drive's root and on to a file every Windows has.
 constexpr const char* kEscapingRequest =
     "http://ui.corvanta.test/..%2F..%2F..%2F..%2F..%2F..%2F..%2F..%2Fwindows%2Fwin.ini";
@@ -305,7 +306,8 @@ Value callBound(View view, const std::string& name, const std::vector<Value>& ar
     view->state.args = args;
     const Value result = found->second.function(&view->state, found->second.param);
     view->state.args.clear();
-    logLine("call " + name + "(" + describeAll(args) + ") -> " + describe(result));
+    logLine(std::string(view == views().front() ? "call " : "call in second view ") + name + "(" +
+            describeAll(args) + ") -> " + describe(result));
     return result;
 }
 
@@ -356,6 +358,15 @@ void runPageScript(View view) {
     callBound(view, "isWindow", {handle});
     callBound(view, "pathFileExists", {makeString("C:\\windows")});
     callBound(view, "checkMMCExists", {makeNumber(7)});
+    // A second window: its page has the framework's functions, not the main window's commands.
+    const Value child = callBound(
+        view, "createWindow",
+        {handle, makeNumber(320), makeNumber(240), makeBoolean(false), makeString(kChildUrl)});
+    if (views().size() > 1) {
+        View second = views()[1];
+        callBound(second, "isWindow", {child});
+        callBound(second, "checkMMCExists", {makeNumber(7)});
+    }
     logLine("page done");
     callBound(view, "sendMessage", {handle, makeNumber(kWmClose), makeNumber(0), makeNumber(0)});
 }
