@@ -317,7 +317,7 @@ TEST_F(StandInEngineTest, TheMainViewLoadsTheStartPage) {
 // The engine binds a name once for every view; each call reaches the functions of the view
 // whose page made it.
 TEST_F(StandInEngineTest, APageWindowHasTheFrameworkFunctionsButNotTheCommands) {
-    const std::vector<std::string> created = linesStartingWith(*lines_, "call createWindow(");
+    const std::vector<std::string> created = linesStartingWith(*lines_, "call createWindow2(");
     ASSERT_EQ(created.size(), 1u);
     const std::string child = created[0].substr(created[0].find("-> ") + 3);
     EXPECT_EQ(linesStartingWith(*lines_, "view ").size(), 2u);
@@ -363,6 +363,10 @@ TEST_F(StandInEngineTest, BoundFunctionsAnswerThePage) {
     EXPECT_EQ(linesStartingWith(*lines_, "call isWindow(").size(), 1u);
     EXPECT_TRUE(contains(linesStartingWith(*lines_, "call isWindow(").front(), "-> true"));
     EXPECT_TRUE(hasLine(*lines_, "call pathFileExists(\"C:\\windows\") -> true"));
+    const std::vector<std::string> monitors =
+        linesStartingWith(*lines_, "call enumDisplayMonitors(");
+    ASSERT_EQ(monitors.size(), 1u);
+    EXPECT_TRUE(contains(monitors[0], "-> [{left:")) << monitors[0];
     EXPECT_TRUE(hasLine(*lines_, "call checkMMCExists(7) -> false"));
 }
 

@@ -193,6 +193,13 @@ Value makeFunction(const std::string& name) {
     return store(value);
 }
 
+Value makeObject(const std::vector<std::pair<std::string, Value>>& members) {
+    PageValue value;
+    value.type = ValueType::Object;
+    value.members = members;
+    return store(value);
+}
+
 std::string numberText(double number) {
     char text[64];
     std::snprintf(text, sizeof text, "%.15g", number);
@@ -359,9 +366,22 @@ void runPageScript(View view) {
     callBound(view, "pathFileExists", {makeString("C:\\windows")});
     callBound(view, "checkMMCExists", {makeNumber(7)});
     // A second window: its page has the framework's functions, not the main window's commands.
+    callBound(view, "enumDisplayMonitors", {});
     const Value child = callBound(
-        view, "createWindow",
-        {handle, makeNumber(320), makeNumber(240), makeBoolean(false), makeString(kChildUrl)});
+        view, "createWindow2",
+        {makeObject({{"hParent", handle},
+                     {"createAsModal", makeBoolean(false)},
+                     {"url", makeString(kChildUrl)}}),
+         makeObject({{"left", makeNumber(0)},
+                     {"top", makeNumber(0)},
+                     {"right", makeNumber(320)},
+                     {"bottom", makeNumber(240)}}),
+         makeObject({{"left", makeNumber(0)},
+                     {"top", makeNumber(0)},
+                     {"right", makeNumber(320)},
+                     {"bottom", makeNumber(30)}}),
+         makeObject({{"borderless", makeBoolean(true)}, {"borderlessShadow", makeBoolean(true)}}),
+         makeObject({{"centerWindow", makeBoolean(true)}, {"editHeight", makeNumber(30)}})});
     if (views().size() > 1) {
         View second = views()[1];
         callBound(second, "isWindow", {child});
