@@ -87,9 +87,11 @@ quint32 openForChange(platform::Spooler& spooler, const QString& queue,
 
 }  // namespace
 
+// The system's own rundll32 and printui.dll, also for a 32-bit program on 64-bit Windows.
 quint32 runPrintUi(const QString& arguments) {
-    return shellOpen(L"open", QString::fromLatin1(kRundll32Path).toStdWString(),
-                     arguments.toStdWString());
+    return platform::processes().shellExecuteNative(
+        L"open", QString::fromLatin1(kRundll32Path).toStdWString(), arguments.toStdWString(),
+        std::wstring(), platform::ShowMode::Normal, nullptr);
 }
 
 void runPrintUiAndWait(const QString& arguments) {
@@ -97,6 +99,7 @@ void runPrintUiAndWait(const QString& arguments) {
     std::thread([commandLine] {
         platform::StartRequest request;
         request.commandLine = commandLine;
+        request.nativeSystemFolder = true;
         std::unique_ptr<platform::Process> process;
         const quint32 error = platform::processes().start(request, process);
         if (error != kSuccess) {
