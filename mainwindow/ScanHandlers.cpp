@@ -46,6 +46,9 @@ int MainBlkWindow::startSearch(SearchKind kind) {
         slot.clear();
         return kConnectionFailed;
     }
+    // Busy from here on, not only once the thread has begun: a second start in between would
+    // otherwise take it for a searcher that never ran and start another beside it.
+    slot->state = PrinterSearcher::kRunning;
     slot->start(QThread::InheritPriority);
     return kStarted;
 }

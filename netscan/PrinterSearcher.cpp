@@ -56,7 +56,10 @@ void PrinterSearcher::setOverCountAnswer(int choice, const std::string& ip,
 }
 
 void PrinterSearcher::runScan(int mode) {
-    state = kRunning;
+    // A searcher its starter already marked running (or asked to stop before it ran) keeps
+    // that state.
+    int fresh = kNew;
+    state.compare_exchange_strong(fresh, kRunning);
     bool networkPhase = true;
     if (mode == kNetworkPrinters) {
         if ((scope == kUsbOnly || scope == kUsbAndNetwork) && (usbMethod == 0 || usbMethod == 1)) {
