@@ -183,6 +183,7 @@ quint32 installOcrFont() {
     // The path is not quoted: cmd drops the outer quotes and fontview takes the rest.
     request.commandLine = kFontInstaller + programFolder() + kOcrFontFile + L"\"";
     request.show = platform::ShowMode::Hidden;
+    request.nativeSystemFolder = true;  // the system's own cmd and font viewer
     std::unique_ptr<platform::Process> process;
     const quint32 error = platform::processes().start(request, process);
     return error != kSuccess ? error : waitForExit(*process);

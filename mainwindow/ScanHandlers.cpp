@@ -31,14 +31,9 @@ int MainBlkWindow::startSearch(SearchKind kind) {
     QPointer<PrinterSearcherThread>& slot =
         kind == kOnlineSearch ? m_onlineSearcher : m_shareSearcher;
     if (slot) {
-        // Busy while running or being interrupted, and also once started but before its thread
-        // has begun (still "new"): a second searcher would run beside it, out of its slot.
         const int state = slot->state.load();
-        const bool startedNotYetRunning =
-            state == PrinterSearcher::kNew && slot->QThread::isRunning();
-        if ((state != PrinterSearcher::kEndedNormally &&
-             state != PrinterSearcher::kEndedByInterrupt && state != PrinterSearcher::kNew) ||
-            startedNotYetRunning)
+        if (state != PrinterSearcher::kEndedNormally &&
+            state != PrinterSearcher::kEndedByInterrupt && state != PrinterSearcher::kNew)
             return kSearchBusy;
     }
     // A searcher that has ended is only waiting for its finished handler to delete it; the new
@@ -54,6 +49,9 @@ int MainBlkWindow::startSearch(SearchKind kind) {
         slot.clear();
         return kConnectionFailed;
     }
+    // Busy from here on, not only once the thread has begun: a second start in between would
+    // otherwise take it for a searcher that never ran and start another beside it.
+    slot->state = PrinterSearcher::kRunning;
     slot->start(QThread::InheritPriority);
     return kStarted;
 }

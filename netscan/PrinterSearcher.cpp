@@ -56,7 +56,8 @@ void PrinterSearcher::setOverCountAnswer(int choice, const std::string& ip,
 }
 
 void PrinterSearcher::runScan(int mode) {
-    // An interrupt asked for before the thread got here is kept: the scan then ends at once.
+    // The main window marks a searcher running as it starts it; an interrupt asked for before
+    // the thread got here is kept, and the scan then ends at once.
     int before = state.load();
     while (before != kInterruptRequested && !state.compare_exchange_weak(before, kRunning)) {
     }

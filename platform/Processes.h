@@ -21,6 +21,11 @@ struct StartRequest {
     bool newProcessGroup = false;
     // Standard output and error go to one pipe that readOutput() drains.
     bool captureOutput = false;
+    // The program is one of the system's own tools in System32 (rundll32, cmd with fontview,
+    // powershell): a 32-bit program on 64-bit Windows, whose view of System32 is SysWOW64,
+    // switches that file-system redirection off while the program is found and started, so
+    // that the system's 64-bit tool runs. Nothing changes on 32-bit Windows.
+    bool nativeSystemFolder = false;
 };
 
 // A started process. Destroying it closes the handles; the process itself goes on.
@@ -58,6 +63,15 @@ public:
     virtual win32::Error shellExecute(const std::wstring& verb, const std::wstring& file,
                                       const std::wstring& parameters, const std::wstring& directory,
                                       ShowMode show, std::unique_ptr<Process>* process) = 0;
+    // shellExecute for one of the system's own tools in System32, with the file-system
+    // redirection of a 32-bit program on 64-bit Windows switched off around the call (see
+    // StartRequest::nativeSystemFolder). Where nothing is redirected it is shellExecute.
+    virtual win32::Error shellExecuteNative(const std::wstring& verb, const std::wstring& file,
+                                            const std::wstring& parameters,
+                                            const std::wstring& directory, ShowMode show,
+                                            std::unique_ptr<Process>* process) {
+        return shellExecute(verb, file, parameters, directory, show, process);
+    }
     virtual win32::Error list(std::vector<ProcessEntry>& processes) = 0;
 
     virtual std::uint32_t currentProcessId() const = 0;

@@ -49,11 +49,15 @@ SnapInCache& snapInCache() {
     return cache;
 }
 
+// The snap-ins of the system's own (64-bit) consoles: the key and each of its subkeys are read
+// in the 64-bit view, which a 32-bit program on 64-bit Windows must ask for.
+constexpr std::uint32_t kSnapInAccess = platform::kKeyRead | platform::kKeyWow64_64Key;
+
 QStringList readSnapInNames(platform::Registry& registry) {
     QStringList names;
     std::unique_ptr<platform::RegistryKey> key;
-    if (registry.openKey(platform::RegistryRoot::LocalMachine, kSnapInKey,
-                         platform::kKeyRead | platform::kKeyWow64_64Key, key) != kSuccess) {
+    if (registry.openKey(platform::RegistryRoot::LocalMachine, kSnapInKey, kSnapInAccess, key) !=
+        kSuccess) {
         std::fputs("Failed to open registry key.\n", stdout);
         std::fflush(stdout);
         return names;
@@ -64,7 +68,7 @@ QStringList readSnapInNames(platform::Registry& registry) {
         std::wstring name;
         const std::wstring path = std::wstring(kSnapInKey) + L"\\" + subkey;
         if (platform::reg::readString(registry, platform::RegistryRoot::LocalMachine, path,
-                                      kSnapInNameValue, name) == kSuccess &&
+                                      kSnapInNameValue, name, kSnapInAccess) == kSuccess &&
             (name.size() + 1) * 2 <= kSnapInNameBytes) {
             names.append(QString::fromStdWString(name));
         }
@@ -83,9 +87,11 @@ quint32 openForChange(platform::Spooler& spooler, const QString& queue,
 
 }  // namespace
 
+// The system's own rundll32 and printui.dll, also for a 32-bit program on 64-bit Windows.
 quint32 runPrintUi(const QString& arguments) {
-    return shellOpen(L"open", QString::fromLatin1(kRundll32Path).toStdWString(),
-                     arguments.toStdWString());
+    return platform::processes().shellExecuteNative(
+        L"open", QString::fromLatin1(kRundll32Path).toStdWString(), arguments.toStdWString(),
+        std::wstring(), platform::ShowMode::Normal, nullptr);
 }
 
 void runPrintUiAndWait(const QString& arguments) {
@@ -93,6 +99,7 @@ void runPrintUiAndWait(const QString& arguments) {
     std::thread([commandLine] {
         platform::StartRequest request;
         request.commandLine = commandLine;
+        request.nativeSystemFolder = true;
         std::unique_ptr<platform::Process> process;
         const quint32 error = platform::processes().start(request, process);
         if (error != kSuccess) {

@@ -14,6 +14,7 @@ platform::win32::Error runHidden(const std::wstring& commandLine, std::string* o
     request.commandLine = commandLine;
     request.show = platform::ShowMode::Hidden;
     request.captureOutput = output != nullptr;
+    request.nativeSystemFolder = true;  // the system's own PowerShell, not SysWOW64's
     std::unique_ptr<platform::Process> child;
     if (const platform::win32::Error error = platform::processes().start(request, child)) {
         return error;

@@ -2,6 +2,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <cerrno>
 #include <chrono>
@@ -147,16 +148,26 @@ private:
     int status_ = 0;
 };
 
-// The parent's environment with the exit-code descriptor named.
-std::vector<std::string> childEnvironment() {
+// The name part of "NAME=value", with its "=".
+std::string variablePrefix(const std::string& variable) {
+    return variable.substr(0, variable.find('=') + 1);
+}
+
+// The parent's environment with the exit-code descriptor named and the given variables set.
+std::vector<std::string> childEnvironment(const std::vector<std::string>& extra) {
+    std::vector<std::string> replaced = extra;
+    replaced.push_back(std::string(kExitCodeVariable) + "=" + std::to_string(kExitCodeFd));
     std::vector<std::string> variables;
-    const std::string prefix = std::string(kExitCodeVariable) + "=";
     for (char** variable = environ; *variable != nullptr; ++variable) {
-        if (std::string(*variable).rfind(prefix, 0) != 0) {
-            variables.emplace_back(*variable);
+        const std::string text(*variable);
+        const bool keep = std::none_of(replaced.begin(), replaced.end(), [&](const std::string& v) {
+            return text.rfind(variablePrefix(v), 0) == 0;
+        });
+        if (keep) {
+            variables.push_back(text);
         }
     }
-    variables.push_back(prefix + std::to_string(kExitCodeFd));
+    variables.insert(variables.end(), replaced.begin(), replaced.end());
     return variables;
 }
 
@@ -242,7 +253,7 @@ win32::Error spawn(const std::vector<std::string>& argv, const SpawnOptions& opt
         arguments.push_back(const_cast<char*>(argument.c_str()));
     }
     arguments.push_back(nullptr);
-    std::vector<std::string> variables = childEnvironment();
+    std::vector<std::string> variables = childEnvironment(options.variables);
     std::vector<char*> environment;
     for (std::string& variable : variables) {
         environment.push_back(variable.data());

@@ -17,6 +17,9 @@ struct SpawnOptions {
     // Standard output and error go to one pipe (Process::readOutput); standard input is
     // /dev/null, as a Windows child started with its own standard handles has none.
     bool captureOutput = false;
+    // Variables ("NAME=value") the child has in addition to this process's environment, or in
+    // place of the variables of the same names.
+    std::vector<std::string> variables;
 };
 
 // Starts argv[0] (searched on PATH when it has no slash) with the given arguments, UTF-8.

@@ -29,9 +29,15 @@ struct StatFields {
     std::uint32_t group = 0;
 };
 
+// A process that ends while its file is read makes the read fail (ESRCH), and the file buffer
+// throws that failure whatever the stream's exception mask: it reads as an empty file.
 std::string readWholeFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try {
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return std::string();
+    }
 }
 
 // /proc/<pid>/stat: "pid (comm) state ppid pgrp ...". The name may hold blanks and parentheses,

@@ -23,8 +23,10 @@ private slots:
         QCOMPARE(systemInfo().version().build, 19045u);
         QVERIFY(systemInfo().isWow64());
         std::wstring guid;
+        // The PC is 64-bit: this 32-bit program reads the machine's key in the 64-bit view.
         QCOMPARE(reg::readString(registry(), RegistryRoot::LocalMachine,
-                                 L"SOFTWARE\\Microsoft\\Cryptography", L"MachineGuid", guid),
+                                 L"SOFTWARE\\Microsoft\\Cryptography", L"MachineGuid", guid,
+                                 kKeyRead | kKeyWow64_64Key),
                  win32::kSuccess);
         QVERIFY(!guid.empty());
         QCOMPARE(QString::fromStdWString(fileSystem().hostPath(L"c:\\windows\\fonts")),

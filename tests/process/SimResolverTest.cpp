@@ -144,6 +144,69 @@ private slots:
                                          platform::ShowMode::Normal, &started),
                  platform::win32::kFileNotFound);
     }
+
+    // A program from System32 is the 32-bit one when a 32-bit program on a 64-bit PC starts it
+    // with the file-system redirection on, and the system's own otherwise; the Windows folder
+    // (explorer) is never redirected. The stand-in for corvanta-sim exits with 31 for the
+    // 32-bit program, 30 for the system's own, 32 when it was not told.
+    void systemProgramsFollowTheRedirection_data() {
+        QTest::addColumn<bool>("wow64");
+        QTest::addColumn<bool>("native");
+        QTest::addColumn<bool>("throughShell");
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<uint>("exitCode");
+        const QString rundll32 = QStringLiteral("C:\\Windows\\System32\\rundll32.exe printui.dll");
+        const QString fontview = QStringLiteral("cmd /c \"fontview C:\\fonts\\a.ttf\"");
+        QTest::newRow("64-bit PC, redirected") << true << false << false << rundll32 << 31u;
+        QTest::newRow("64-bit PC, system folder") << true << true << false << rundll32 << 30u;
+        QTest::newRow("32-bit PC") << false << false << false << rundll32 << 30u;
+        QTest::newRow("through cmd, redirected") << true << false << false << fontview << 31u;
+        QTest::newRow("through cmd, system folder") << true << true << false << fontview << 30u;
+        QTest::newRow("shell, redirected") << true << false << true << rundll32 << 31u;
+        QTest::newRow("shell, system folder") << true << true << true << rundll32 << 30u;
+        QTest::newRow("Windows folder")
+            << true << false << false << QStringLiteral("explorer.exe C:\\") << 32u;
+    }
+    void systemProgramsFollowTheRedirection() {
+        QFETCH(bool, wow64);
+        QFETCH(bool, native);
+        QFETCH(bool, throughShell);
+        QFETCH(QString, commandLine);
+        QFETCH(uint, exitCode);
+        QTemporaryDir folder;
+        QFile tool(folder.filePath(QStringLiteral("corvanta-sim")));
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write(
+            "#!/bin/sh\ncase \"${CORVANTA_SIM_WOW64_PROGRAM-unset}\" in\n"
+            "1) exit 31;; 0) exit 30;; *) exit 32;;\nesac\n");
+        tool.close();
+        tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        auto config = testConfig();
+        config.programFolder = folder.path().toStdWString();
+        config.wow64 = wow64;
+        auto processes = platform::sim::makeSimProcesses(config);
+        std::unique_ptr<platform::Process> started;
+        if (throughShell) {
+            const std::wstring line = commandLine.toStdWString();
+            const std::size_t blank = line.find(L' ');
+            const std::wstring file = line.substr(0, blank);
+            const std::wstring parameters = line.substr(blank + 1);
+            const auto error =
+                native ? processes->shellExecuteNative(L"open", file, parameters, {},
+                                                       platform::ShowMode::Normal, &started)
+                       : processes->shellExecute(L"open", file, parameters, {},
+                                                 platform::ShowMode::Normal, &started);
+            QCOMPARE(error, 0u);
+        } else {
+            platform::StartRequest request;
+            request.commandLine = commandLine.toStdWString();
+            request.nativeSystemFolder = native;
+            QCOMPARE(processes->start(request, started), 0u);
+        }
+        QVERIFY(started);
+        QVERIFY(started->wait(10000));
+        QCOMPARE(started->exitCode(), exitCode);
+    }
 };
 
 namespace {

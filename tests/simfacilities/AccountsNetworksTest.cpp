@@ -212,6 +212,25 @@ private slots:
         QCOMPARE(session->acquireWriteLock(5000, L"Test", holder), kSOk);
     }
 
+    // The 32-bit PowerShell of a 64-bit PC (SysWOW64's, for a 32-bit program that left the
+    // file-system redirection on) cannot service the running system: nothing changes.
+    void powerShellOf32BitsChangesNoFeature() {
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("CORVANTA_SIM_WOW64_PROGRAM"), QStringLiteral("1"));
+        tool.setProcessEnvironment(environment);
+        tool.start(QStringLiteral(CORVANTA_SIM_TOOL),
+                   {QStringLiteral("--machine"), m_folder->directory(), QStringLiteral("program"),
+                    QStringLiteral("powershell"), QStringLiteral("-NonInteractive"),
+                    QStringLiteral("Enable-WindowsOptionalFeature"), QStringLiteral("-Online"),
+                    QStringLiteral("-FeatureName"), QStringLiteral("SMB1Protocol")});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("incorrect format"));
+        QVERIFY(runSimTool(m_folder->directory(), {"sharing", "show"})
+                    .out.contains("9 SMB1Protocol InstallState = 2"));
+    }
+
     void powerShellSetsTheFeature() {
         const QString machine = m_folder->directory();
         ToolRun run = runSimTool(

@@ -4,14 +4,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMimeDatabase>
-#include <QRegularExpression>
 #include <chrono>
 #include <thread>
 
 #include "EngineStartup.h"
+#include "LocalPagePath.h"
 
 namespace webhost {
 
@@ -21,7 +20,6 @@ namespace {
 
 constexpr const char* kLoopbackAddress = "127.0.0.1";
 constexpr const char* kLoopbackName = "localhost";
-constexpr const char* kHtmlFolder = "html";
 constexpr int kStartWaitMs = 1000;
 // A request for another host is refused as a whole, before any path is looked at.
 constexpr int kStatusForbidden = 403;
@@ -60,18 +58,6 @@ private:
     std::thread m_thread;
     int m_port = -1;
 };
-
-// A path that names something by itself on some system is never joined to a folder: absolute
-// Unix paths, drive letters, backslashes (a separator on Windows) and NUL bytes.
-bool isForeignPath(const QString& relative) {
-    static const QRegularExpression driveLetter(QStringLiteral("^[A-Za-z]:"));
-    return relative.startsWith('/') || relative.contains('\\') || relative.contains(QChar(0)) ||
-           driveLetter.match(relative).hasMatch();
-}
-
-bool isInside(const QString& canonicalPath, const QString& canonicalRoot) {
-    return canonicalPath.startsWith(canonicalRoot + '/');
-}
 
 QString mimeTypeFor(const QString& path) {
     static const QMimeDatabase database;
@@ -184,23 +170,8 @@ bool LocalPageServer::acceptsHost(const QString& hostHeader, const QString& serv
     return loopbackName && portOk && ownPort > 0 && port == ownPort;
 }
 
-// The relative path is tried under html/ and then under html/.. (the program folder). Both
-// candidates are resolved to their real location (".." segments and symbolic links followed)
-// and must still lie inside the program folder, so no request reads anything outside it.
 QString LocalPageServer::resolve(const QString& programFolder, const QString& requestPath) {
-    const QString relative = requestPath.startsWith('/') ? requestPath.mid(1) : requestPath;
-    const QString root = QFileInfo(programFolder).canonicalFilePath();
-    if (relative.isEmpty() || root.isEmpty() || isForeignPath(relative)) {
-        return QString();
-    }
-    const QString html = root + '/' + kHtmlFolder + '/';
-    for (const QString& candidate : {html + relative, html + QStringLiteral("../") + relative}) {
-        const QFileInfo info(candidate);
-        if (info.isFile() && isInside(info.canonicalFilePath(), root)) {
-            return info.canonicalFilePath();
-        }
-    }
-    return QString();
+    return resolveLocalPage(programFolder, requestPath);
 }
 
 }  // namespace webhost

@@ -41,8 +41,11 @@ bool showRegistry(const QJsonObject& document, QTextStream& out, QString& error)
     return true;
 }
 
+// This process is a program of the PC: of 32 bits under WOW64 where the PC says so.
 void buildRegistry(SimulatedPc& pc) {
-    pc.provide<Registry>(std::make_unique<SimRegistry>(pc.machine().store()));
+    const SimRegistry::View view =
+        pc.machine().system().wow64 ? SimRegistry::View::Program32Bit : SimRegistry::View::Native;
+    pc.provide<Registry>(std::make_unique<SimRegistry>(pc.machine().store(), view));
 }
 
 }  // namespace

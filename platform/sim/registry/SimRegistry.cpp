@@ -8,6 +8,7 @@
 #include "platform/sim/core/StateStore.h"
 #include "platform/sim/registry/RegistryData.h"
 #include "platform/sim/registry/RegistryDocument.h"
+#include "platform/sim/registry/RegistryView.h"
 
 namespace platform::sim {
 
@@ -231,7 +232,13 @@ private:
 
 }  // namespace
 
-SimRegistry::SimRegistry(StateStore& store) : m_store(store) {}
+SimRegistry::SimRegistry(StateStore& store, View view) : m_store(store), m_view(view) {}
+
+QString SimRegistry::keyName(RegistryRoot root, const std::wstring& path,
+                             std::uint32_t access) const {
+    const QString fullName = RegistryData::fullName(root, path);
+    return m_view == View::Program32Bit ? keyNameIn32BitView(fullName, access) : fullName;
+}
 
 win32::Error SimRegistry::openKey(RegistryRoot root, const std::wstring& path, std::uint32_t access,
                                   std::unique_ptr<RegistryKey>& key) {
@@ -239,7 +246,7 @@ win32::Error SimRegistry::openKey(RegistryRoot root, const std::wstring& path, s
     if (const win32::Error error = loadData(m_store, data); error != win32::kSuccess) {
         return error;
     }
-    const QString fullName = RegistryData::fullName(root, path);
+    const QString fullName = keyName(root, path, access);
     if (const win32::Error error = checkAccess(data, fullName, access); error != win32::kSuccess) {
         return error;
     }
@@ -253,7 +260,7 @@ win32::Error SimRegistry::openKey(RegistryRoot root, const std::wstring& path, s
 
 win32::Error SimRegistry::createKey(RegistryRoot root, const std::wstring& path,
                                     std::uint32_t access, std::unique_ptr<RegistryKey>& key) {
-    const QString fullName = RegistryData::fullName(root, path);
+    const QString fullName = keyName(root, path, access);
     QString storedName;
     const win32::Error result = updateData(m_store, [&](RegistryData& data, bool& changed) {
         const bool exists = data.key(fullName) != nullptr;
@@ -275,7 +282,7 @@ win32::Error SimRegistry::createKey(RegistryRoot root, const std::wstring& path,
 
 win32::Error SimRegistry::deleteKey(RegistryRoot root, const std::wstring& path,
                                     std::uint32_t access) {
-    const QString fullName = RegistryData::fullName(root, path);
+    const QString fullName = keyName(root, path, access);
     return updateData(m_store, [&](RegistryData& data, bool& changed) {
         if (const win32::Error error = checkAccess(data, fullName, access | kKeySetValue);
             error != win32::kSuccess) {
@@ -294,7 +301,7 @@ win32::Error SimRegistry::deleteKey(RegistryRoot root, const std::wstring& path,
 }
 
 win32::Error SimRegistry::deleteTree(RegistryRoot root, const std::wstring& path) {
-    const QString fullName = RegistryData::fullName(root, path);
+    const QString fullName = keyName(root, path, 0);
     return updateData(m_store, [&](RegistryData& data, bool& changed) {
         if (data.key(fullName) == nullptr) {
             return checkAccess(data, fullName, kKeyRead) == win32::kSuccess ? win32::kFileNotFound

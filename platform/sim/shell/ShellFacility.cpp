@@ -53,6 +53,7 @@ SimProcessesConfig processesConfig(SimulatedPc& pc) {
     config.consentGiven = machine->system().consentToElevation;
     config.runAsAdmin = machine->system().admin;
     config.elevated = machine->system().elevated;
+    config.wow64 = machine->system().wow64;
     config.hostPath = [machine](const std::wstring& path) {
         return machine->fileSystem().hostPath(path);
     };

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "platform/posix/PosixProcesses.h"
+#include "platform/sim/core/Wow64Program.h"
 #include "platform/sim/shell/SimCommandResolver.h"
 
 namespace platform::sim {
@@ -22,6 +23,8 @@ constexpr std::array<const wchar_t*, 3> kOwnPrograms = {L"corvanta", L"kestrune"
 // this machine's own.
 constexpr std::array<const wchar_t*, 7> kWindowsPrograms = {
     L"rundll32", L"mmc", L"control", L"powershell", L"explorer", L"shutdown", L"fontview"};
+// The one of them that lives in the Windows folder itself, out of reach of the redirection.
+constexpr wchar_t kWindowsFolderProgram[] = L"explorer";
 constexpr wchar_t kCommandInterpreter[] = L"cmd";
 constexpr char kSimTool[] = "corvanta-sim";
 constexpr char kSimToolProgramCommand[] = "program";
@@ -167,12 +170,26 @@ public:
         options.workingDirectory = hostPath(request.workingDirectory);
         options.newProcessGroup = request.newProcessGroup;
         options.captureOutput = request.captureOutput;
+        options.variables = programView(resolved, request.nativeSystemFolder);
         return posix::spawn(resolved.argv, options, process);
     }
 
     win32::Error shellExecute(const std::wstring& verb, const std::wstring& file,
                               const std::wstring& parameters, const std::wstring& directory,
                               ShowMode, std::unique_ptr<Process>* process) override {
+        return execute(verb, file, parameters, directory, false, process);
+    }
+
+    win32::Error shellExecuteNative(const std::wstring& verb, const std::wstring& file,
+                                    const std::wstring& parameters, const std::wstring& directory,
+                                    ShowMode, std::unique_ptr<Process>* process) override {
+        return execute(verb, file, parameters, directory, true, process);
+    }
+
+    // ShellExecuteExW; `native`: the system's own folder for a program in System32.
+    win32::Error execute(const std::wstring& verb, const std::wstring& file,
+                         const std::wstring& parameters, const std::wstring& directory, bool native,
+                         std::unique_ptr<Process>* process) {
         if (lowerCase(verb) == L"runas" && !config_.consentGiven) {
             return win32::kCancelled;  // the user declined the elevation prompt
         }
@@ -184,7 +201,7 @@ public:
         const bool served =
             resolved.kind != CommandKind::Host && resolved.kind != CommandKind::WindowsPath;
         if (served || posix::findExecutable(resolved.argv[0])) {
-            return startForShell(resolved.argv, directory, process);
+            return startForShell(resolved.argv, directory, programView(resolved, native), process);
         }
         return openDocument(verb, resolved.argv[0]);
     }
@@ -224,10 +241,25 @@ private:
         return posix::toUtf8(path);
     }
 
+    // Which of its two programs a Windows program from System32 is: the 32-bit one when this
+    // process is a 32-bit program on a 64-bit PC and did not ask for the system's own folder.
+    std::vector<std::string> programView(const ResolvedCommand& resolved, bool native) const {
+        const bool inSystemFolder = resolved.kind == CommandKind::SimProgram &&
+                                    resolved.argv.size() > 2 &&
+                                    resolved.argv[2] != posix::toUtf8(kWindowsFolderProgram);
+        if (!inSystemFolder) {
+            return {};
+        }
+        const bool wow64Program = config_.wow64 && !native;
+        return {std::string(kWow64ProgramVariable) + (wow64Program ? "=1" : "=0")};
+    }
+
     win32::Error startForShell(const std::vector<std::string>& argv, const std::wstring& directory,
+                               std::vector<std::string> variables,
                                std::unique_ptr<Process>* process) {
         posix::SpawnOptions options;
         options.workingDirectory = hostPath(directory);
+        options.variables = std::move(variables);
         std::unique_ptr<Process> started;
         const win32::Error error = posix::spawn(argv, options, started);
         if (error == win32::kSuccess && process) {

@@ -16,6 +16,9 @@ struct SimProcessesConfig {
     bool consentGiven = true;
     bool runAsAdmin = true;
     bool elevated = true;
+    // This process is a 32-bit program on a 64-bit PC: its System32 is SysWOW64 unless a start
+    // asks for the system's own folder.
+    bool wow64 = false;
     // Folder of Corvanta's own programs (Kestrune, the crash reporter, corvanta-sim).
     std::wstring programFolder;
     // Maps a Windows path to where it lives on this machine (drive_c/).

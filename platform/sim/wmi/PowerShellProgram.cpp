@@ -5,6 +5,7 @@
 
 #include "platform/sim/core/Machine.h"
 #include "platform/sim/core/SimulatedPc.h"
+#include "platform/sim/core/Wow64Program.h"
 #include "platform/sim/wmi/WmiProfileSection.h"
 
 namespace platform::sim {
@@ -143,6 +144,13 @@ int runPowerShell(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) {
     const QString cmdlet = words.value(0);
     if (cmdlet.compare(QLatin1String("Enable-WindowsOptionalFeature"), Qt::CaseInsensitive) == 0 ||
         cmdlet.compare(QLatin1String("Disable-WindowsOptionalFeature"), Qt::CaseInsensitive) == 0) {
+        if (runsAsWow64Program()) {
+            // DISM of 32 bits does not service a running 64-bit system.
+            io.err << cmdlet
+                   << " : An attempt was made to load a program with an incorrect format.\n";
+            io.err.flush();
+            return 1;
+        }
         return changeFeature(cmdlet, words.mid(1), pc, io);
     }
     if (cmdlet.isEmpty()) {
