@@ -1,6 +1,8 @@
 // Starting programs (CreateProcessW, ShellExecuteExW), the process list (Toolhelp), the token's
 // rights and restarting the PC.
 #include <windows.h>
+
+#include <optional>
 // (windows.h first: the headers below need its types.)
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -220,7 +222,10 @@ public:
         PROCESS_INFORMATION started{};
         BOOL created = FALSE;
         {
-            const FileSystemRedirectionOff redirectionOff;
+            std::optional<FileSystemRedirectionOff> redirectionOff;
+            if (request.nativeSystemFolder) {
+                redirectionOff.emplace();
+            }
             created = CreateProcessW(
                 nullptr, &commandLine[0], nullptr, nullptr, request.captureOutput ? TRUE : FALSE,
                 flags, nullptr,
@@ -262,6 +267,13 @@ public:
             *process = std::make_unique<Win32Process>(std::move(handle), pid, UniqueHandle());
         }
         return kSuccess;
+    }
+
+    Error shellExecuteNative(const std::wstring& verb, const std::wstring& file,
+                             const std::wstring& parameters, const std::wstring& directory,
+                             ShowMode show, std::unique_ptr<Process>* process) override {
+        const FileSystemRedirectionOff redirectionOff;
+        return shellExecute(verb, file, parameters, directory, show, process);
     }
 
     Error list(std::vector<ProcessEntry>& processes) override {
