@@ -10,6 +10,8 @@
 namespace {
 constexpr int kDefaultCalls = 100000;
 constexpr quint32 kDefaultSeed = 16;
+// Calls between two progress lines on stderr.
+constexpr int kBatch = 1000;
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -34,7 +36,14 @@ int main(int argc, char** argv) {
     if (!withoutRule.isEmpty()) {
         out << "bound without a rule (not called): " << withoutRule.join(", ") << "\n";
     }
-    const PageCallFuzzer::Figures figures = fuzzer.run(calls, seed);
+    QTextStream err(stderr);
+    const PageCallFuzzer::Figures figures = fuzzer.run(
+        calls, seed,
+        [&err](int callsSoFar, qint64 batchMilliseconds) {
+            err << callsSoFar << " calls, last " << kBatch << " in " << batchMilliseconds << " ms"
+                << Qt::endl;
+        },
+        kBatch);
     fuzzer.close();
     for (auto it = figures.callsByFunction.cbegin(); it != figures.callsByFunction.cend(); ++it) {
         out << qSetFieldWidth(36) << Qt::left << it.key() << qSetFieldWidth(0) << it.value()

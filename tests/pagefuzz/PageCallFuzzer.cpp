@@ -114,7 +114,8 @@ void PageCallFuzzer::closeOpenedWindows() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-PageCallFuzzer::Figures PageCallFuzzer::run(int calls, quint32 seed) {
+PageCallFuzzer::Figures PageCallFuzzer::run(int calls, quint32 seed, const Progress& progress,
+                                            int batch) {
     Figures figures;
     StandInView* view = mainView();
     if (!view) {
@@ -135,6 +136,7 @@ PageCallFuzzer::Figures PageCallFuzzer::run(int calls, quint32 seed) {
     }
     QElapsedTimer timer;
     timer.start();
+    qint64 batchStart = 0;
     const int windowsBefore = liveHandles().size();
     for (int i = 0; i < calls; ++i) {
         // Now and then a window the calls opened gets the call instead of the main window.
@@ -164,6 +166,11 @@ PageCallFuzzer::Figures PageCallFuzzer::run(int calls, quint32 seed) {
         }
         if (liveHandles().size() - windowsBefore > kMaxOpenedWindows) {
             closeOpenedWindows();
+        }
+        if (progress && batch > 0 && figures.calls % batch == 0) {
+            const qint64 now = timer.elapsed();
+            progress(figures.calls, now - batchStart);
+            batchStart = now;
         }
     }
     closeOpenedWindows();

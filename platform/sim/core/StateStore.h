@@ -41,7 +41,7 @@ public:
     // Inside an update: `document` becomes `replacement`, keeping the change count it had.
     static void replaceKeepingChangeCount(QJsonObject& document, QJsonObject replacement);
 
-    static constexpr QLatin1String kChangeCountField{"changeCount"};
+    static inline const QLatin1String kChangeCountField{"changeCount"};
 
 private:
     bool writeDocument(const QString& facility, const QJsonObject& document, QString& error);

@@ -25,7 +25,7 @@ struct SystemFacts {
     std::uint16_t uiLanguage = 0x0409;
 };
 
-constexpr QLatin1String kSystemFacility{"system"};
+inline const QLatin1String kSystemFacility{"system"};
 
 bool systemFactsFromJson(const QJsonObject& object, const QString& path, SystemFacts& facts,
                          QString& error);
