@@ -39,9 +39,10 @@ int main(int argc, char** argv) {
     QTextStream err(stderr);
     const PageCallFuzzer::Figures figures = fuzzer.run(
         calls, seed,
-        [&err](int callsSoFar, qint64 batchMilliseconds) {
-            err << callsSoFar << " calls, last " << kBatch << " in " << batchMilliseconds << " ms"
-                << Qt::endl;
+        [&err](const PageCallFuzzer::Batch& batch) {
+            err << batch.callsSoFar << " calls, last " << kBatch << " in " << batch.milliseconds
+                << " ms (cpu " << batch.cpuMilliseconds << " ms), slowest " << batch.slowestCall
+                << " " << batch.slowestMilliseconds << " ms" << Qt::endl;
         },
         kBatch);
     fuzzer.close();
