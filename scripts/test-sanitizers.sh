@@ -70,5 +70,7 @@ run_fuzz() {
 
 for part in $parts; do
   echo "== sanitizers: $part"
+  started=$SECONDS
   "run_$part"
+  echo "== sanitizers: $part took $((SECONDS - started)) s"
 done

@@ -1,8 +1,13 @@
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QtTest>
+
+#include <signal.h>
 
 #include "PcFolder.h"
 #include "TestMain.h"
+#include "platform/sim/core/Machine.h"
+#include "platform/sim/core/ProcessPc.h"
 
 namespace {
 
@@ -43,6 +48,35 @@ private slots:
             for (const char* finding : {"Sanitizer", "runtime error:"}) {
                 QVERIFY2(!err.contains(finding), report.constData());
             }
+        }
+    }
+
+    // Killed at any moment, also while its thread rewrites the PC's printers without pause,
+    // the program leaves every state document of the PC whole: the PC opens with each document
+    // passing its facility's check.
+    void killedAtAnyMomentLeavesWholeState() {
+        constexpr int kKills = 10;
+        constexpr int kLatestKillMs = 40;  // after the burst: the writes are under way
+        const auto pc = PcFolder::fromFixture(QStringLiteral("office-pc"));
+        QVERIFY2(pc->isValid(), qPrintable(pc->error()));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("CORVANTA_MACHINE"), pc->directory());
+        for (int round = 0; round < kKills; ++round) {
+            QProcess child;
+            child.setProcessEnvironment(environment);
+            child.start(QStringLiteral(EXIT_CHILD_PATH), QStringList());
+            QVERIFY(child.waitForStarted());
+            // Every other round is killed during start-up, the others once the burst is out.
+            if (round % 2 == 1) {
+                QVERIFY(child.waitForReadyRead(kRunTimeoutMs));
+            }
+            QThread::msleep(QRandomGenerator::global()->bounded(0, kLatestKillMs));
+            ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+            QVERIFY(child.waitForFinished());
+            QString error;
+            QVERIFY2(platform::sim::Machine::open(pc->directory(),
+                                                  platform::sim::registeredFacilities(), error),
+                     qPrintable(QString("after kill %1: %2").arg(round).arg(error)));
         }
     }
 };
