@@ -8,8 +8,8 @@
 #include <memory>
 #include <mutex>
 
-#include "QueueHandOver.h"
 #include "WindowList.h"
+#include "platform/HandOver.h"
 
 namespace webhost {
 namespace {
@@ -54,7 +54,7 @@ public:
           m_reply(std::move(reply)) {}
 
     ~MessageEvent() override {
-        queueHandOver::received(this);  // also when Qt deletes it unhandled
+        platform::handOver::taken(this);  // also when Qt deletes it unhandled
         answer(0);
     }
 
@@ -80,7 +80,7 @@ private:
 class MessageQueue : public QObject {
 public:
     bool event(QEvent* event) override {
-        queueHandOver::received(event);
+        platform::handOver::taken(event);
         if (event->type() == MessageEvent::eventType()) {
             static_cast<MessageEvent*>(event)->dispatch();
             return true;
@@ -125,7 +125,7 @@ bool postMessage(WindowHandle window, unsigned message, WParam wParam, LParam lP
     }
     auto* event =
         new MessageEvent(window, makeMessage(message, wParam, lParam, std::move(payload)), nullptr);
-    queueHandOver::posting(event);
+    platform::handOver::giving(event);
     QCoreApplication::postEvent(queue(), event);
     return true;
 }
@@ -146,7 +146,7 @@ LResult sendMessage(WindowHandle window, unsigned message, WParam wParam, LParam
     }
     auto reply = std::make_shared<Reply>();
     auto* event = new MessageEvent(window, std::move(m), reply);
-    queueHandOver::posting(event);
+    platform::handOver::giving(event);
     QCoreApplication::postEvent(queue(), event);
     return reply->wait();
 }

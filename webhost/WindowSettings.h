@@ -21,9 +21,13 @@ struct WinRect {
     bool operator==(const WinRect& o) const {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
     }
-    static int span(int from, int to) {
-        const long long difference = static_cast<long long>(to) - from;
-        return static_cast<int>(std::clamp<long long>(difference, std::numeric_limits<int>::min(),
+    static int span(int from, int to) { return saturated(static_cast<long long>(to) - from); }
+    // A corner moved by a page's offset, held within int's range.
+    static int moved(int from, int by) { return saturated(static_cast<long long>(from) + by); }
+
+private:
+    static int saturated(long long value) {
+        return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(),
                                                       std::numeric_limits<int>::max()));
     }
 };
