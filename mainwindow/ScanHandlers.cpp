@@ -31,8 +31,12 @@ int MainBlkWindow::startSearch(SearchKind kind) {
         kind == kOnlineSearch ? m_onlineSearcher : m_shareSearcher;
     if (slot) {
         const int state = slot->state.load();
-        if (state != PrinterSearcher::kEndedNormally &&
-            state != PrinterSearcher::kEndedByInterrupt && state != PrinterSearcher::kNew)
+        const bool ended =
+            state == PrinterSearcher::kEndedNormally || state == PrinterSearcher::kEndedByInterrupt;
+        // A searcher started a moment ago is still new until its thread gets to run: it is busy
+        // all the same, and replacing it would leave its scan running unowned.
+        const bool neverStarted = state == PrinterSearcher::kNew && !slot->QThread::isRunning();
+        if (!ended && !neverStarted)
             return kSearchBusy;
     }
     // A searcher that has ended is only waiting for its finished handler to delete it; the new
