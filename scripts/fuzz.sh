@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one libFuzzer harness (fuzz/<name>.cpp) for SECONDS (default 600) at low priority on its
 # corpus in the tree. New inputs go to a temporary folder; a finding is written to
-# fuzz/findings/ (crash-*, leak-*, timeout-*) and ends the run with failure. After a run without
+# fuzz/findings/ (crash-*, leak-*, timeout-*, oom-*) and ends the run with failure. After a run without
 # finding, the new inputs that reach code the corpus did not are merged into
 # fuzz/corpus/<name>/ (libFuzzer's -merge, which keeps only those); CORVANTA_FUZZ_KEEP=0 leaves
 # the corpus alone (the short CI runs).
@@ -27,7 +27,10 @@ findings=$root/fuzz/findings
 mkdir -p "$findings" "$corpus"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export ASAN_OPTIONS="detect_leaks=1:${ASAN_OPTIONS:-}"
+# Leaks are reported with whole stacks, so that the suppressions of leaks inside Qt match
+# (tests/sanitizers/lsan.supp); slow units on a busy machine are no finding.
+export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:${ASAN_OPTIONS:-}"
+export LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0:${LSAN_OPTIONS:-}"
 dict=()
 [ -f "$root/fuzz/$name.dict" ] && dict=(-dict="$root/fuzz/$name.dict")
 # Profiles and state documents of a whole PC are some kilobytes; longer inputs find nothing new.
@@ -36,7 +39,7 @@ nice -n 19 "$binary" "$work" "$corpus" "${dict[@]}" -max_total_time="$seconds" -
   -rss_limit_mb=2048 -max_len="$max_len" -artifact_prefix="$findings/$name-" -print_final_stats=1 \
   2>&1 | grep -E "^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::average_exec_per_sec|==[0-9]+==ERROR|SUMMARY|INFO: Running|broken invariant|Done [0-9]+ runs)" || true
 # A finding leaves an artifact; the pipeline above does not carry the exit code.
-if ls "$findings/$name-"* >/dev/null 2>&1; then
+if ls "$findings/$name-"{crash,leak,timeout,oom}-* >/dev/null 2>&1; then
   exit 1
 fi
 if [ "$keep" = 1 ] && [ -n "$(ls -A "$work")" ]; then
