@@ -56,7 +56,12 @@ void PrinterSearcher::setOverCountAnswer(int choice, const std::string& ip,
 }
 
 void PrinterSearcher::runScan(int mode) {
-    state = kRunning;
+    // An interrupt asked for before the thread got here is kept, and the scan ends at its first
+    // look at the state: setting "running" over it would lose it and leave a scan nobody can
+    // stop.
+    int before = state.load();
+    while (before != kInterruptRequested && !state.compare_exchange_weak(before, kRunning)) {
+    }
     bool networkPhase = true;
     if (mode == kNetworkPrinters) {
         if ((scope == kUsbOnly || scope == kUsbAndNetwork) && (usbMethod == 0 || usbMethod == 1)) {
