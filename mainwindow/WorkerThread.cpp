@@ -1,5 +1,7 @@
 #include "WorkerThread.h"
 
+#include "platform/HandOver.h"
+
 namespace mainwindow {
 
 WorkerThread::WorkerThread(Job job, QObject* parent) : QThread(parent), m_job(std::move(job)) {
@@ -11,6 +13,11 @@ WorkerThread::WorkerThread(JobWithArgument job, int argument, QObject* parent)
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
 
+// Deleted (later) once finished: the end of run() is handed over through Qt's own signalling.
+WorkerThread::~WorkerThread() {
+    platform::handOver::taken(this);
+}
+
 void WorkerThread::run() {
     std::wstring output;
     if (m_jobWithArgument)
@@ -18,6 +25,7 @@ void WorkerThread::run() {
     else if (m_job)
         m_job(output);
     emit resultReady(QString::fromStdWString(output));
+    platform::handOver::giving(this);
 }
 
 }  // namespace mainwindow

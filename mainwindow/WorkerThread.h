@@ -20,6 +20,7 @@ public:
     WorkerThread(Job job, QObject* parent);
     // Mode 1: the job also gets `argument`.
     WorkerThread(JobWithArgument job, int argument, QObject* parent);
+    ~WorkerThread() override;
 
     int mode() const { return m_jobWithArgument ? 1 : 0; }
 

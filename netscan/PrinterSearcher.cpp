@@ -56,8 +56,9 @@ void PrinterSearcher::setOverCountAnswer(int choice, const std::string& ip,
 }
 
 void PrinterSearcher::runScan(int mode) {
-    // The main window marks a searcher running as it starts it; an interrupt asked for before
-    // the thread got here is kept, and the scan then ends at once.
+    // An interrupt asked for before the thread got here is kept, and the scan ends at its first
+    // look at the state: setting "running" over it would lose it and leave a scan nobody can
+    // stop.
     int before = state.load();
     while (before != kInterruptRequested && !state.compare_exchange_weak(before, kRunning)) {
     }

@@ -1,5 +1,7 @@
 #include "PrinterSearcherThread.h"
 
+#include "platform/HandOver.h"
+
 namespace netscan {
 
 PrinterSearcherThread::PrinterSearcherThread(int mode, QObject* parent)
@@ -21,8 +23,15 @@ void PrinterSearcherThread::registerMetaTypes(int mode) {
     }
 }
 
+// Whoever deletes a searcher has waited for its thread to end (QThread::wait, whose hand-over
+// ThreadSanitizer does not see) or never started it.
+PrinterSearcherThread::~PrinterSearcherThread() {
+    platform::handOver::taken(this);
+}
+
 void PrinterSearcherThread::run() {
     runScan(m_mode);
+    platform::handOver::giving(this);
 }
 
 bool PrinterSearcherThread::reportProgress(int current, int phase, int progressEvent,

@@ -19,6 +19,7 @@ class PrinterSearcherThread : public QThread, public PrinterSearcher {
     Q_OBJECT
 public:
     PrinterSearcherThread(int mode, QObject* parent);
+    ~PrinterSearcherThread() override;
 
     int mode() const { return m_mode; }
 

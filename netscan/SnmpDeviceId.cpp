@@ -74,26 +74,6 @@ void useDefaultCommunity(netsnmp_session& session) {
     session.version = SNMP_VERSION_1;
 }
 
-// The last variable decides: an OCTET STRING gives the device ID (cut at a zero byte), any
-// other type the not-a-string outcome. No variable at all is a success with an empty ID.
-int readDeviceId(const netsnmp_pdu& response, std::string& deviceId) {
-    int outcome = kSnmpSuccess;
-    for (const netsnmp_variable_list* variable = response.variables; variable;
-         variable = variable->next_variable) {
-        if (variable->type == ASN_OCTET_STR) {
-            const char* bytes = reinterpret_cast<const char*>(variable->val.string);
-            std::size_t length = bytes ? variable->val_len : 0;
-            if (const void* zero = bytes ? std::memchr(bytes, 0, length) : nullptr)
-                length = static_cast<std::size_t>(static_cast<const char*>(zero) - bytes);
-            deviceId.assign(bytes ? bytes : "", length);
-            outcome = kSnmpSuccess;
-        } else {
-            outcome = kSnmpNotOctetString;
-        }
-    }
-    return outcome;
-}
-
 }  // namespace
 
 int queryDeviceId(const std::string& ip, std::string& deviceId) {
@@ -126,14 +106,33 @@ int queryDeviceId(const std::string& ip, std::string& deviceId) {
     const int status = snmp_sess_synch_response(handle.get(), request, &received);
     const Response response(received);
     if (status == STAT_SUCCESS && response) {
-        if (response->errstat != SNMP_ERR_NOERROR)
-            return kSnmpFailed;
-        return readDeviceId(*response, deviceId);
+        return deviceIdFromResponse(*response, deviceId);
     }
     if (status == STAT_TIMEOUT)
         return kSnmpTimeout;
     discardSessionError(handle.get());
     return kSnmpFailed;
+}
+
+int deviceIdFromResponse(const netsnmp_pdu& response, std::string& deviceId) {
+    deviceId.clear();
+    if (response.errstat != SNMP_ERR_NOERROR)
+        return kSnmpFailed;
+    int outcome = kSnmpSuccess;
+    for (const netsnmp_variable_list* variable = response.variables; variable;
+         variable = variable->next_variable) {
+        if (variable->type == ASN_OCTET_STR) {
+            const char* bytes = reinterpret_cast<const char*>(variable->val.string);
+            std::size_t length = bytes ? variable->val_len : 0;
+            if (const void* zero = bytes ? std::memchr(bytes, 0, length) : nullptr)
+                length = static_cast<std::size_t>(static_cast<const char*>(zero) - bytes);
+            deviceId.assign(bytes ? bytes : "", length);
+            outcome = kSnmpSuccess;
+        } else {
+            outcome = kSnmpNotOctetString;
+        }
+    }
+    return outcome;
 }
 
 }  // namespace netscan

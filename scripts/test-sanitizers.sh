@@ -63,11 +63,14 @@ run_tsan() {
 
 run_fuzz() {
   for fuzzer in "$asan_build"/bin/fuzz_*; do
-    CORVANTA_FUZZ_BUILD_DIR=$asan_build "$root/scripts/fuzz.sh" "${fuzzer##*/fuzz_}" "$fuzz_seconds"
+    CORVANTA_FUZZ_KEEP=0 CORVANTA_FUZZ_BUILD_DIR=$asan_build \
+      "$root/scripts/fuzz.sh" "${fuzzer##*/fuzz_}" "$fuzz_seconds"
   done
 }
 
 for part in $parts; do
   echo "== sanitizers: $part"
+  started=$SECONDS
   "run_$part"
+  echo "== sanitizers: $part took $((SECONDS - started)) s"
 done

@@ -169,7 +169,7 @@ void BaseBlkWinow::layout() {
         if (m_options.editVisible) {
             m_addressBar->setGeometry(client.left(), client.top(), client.width(),
                                       m_options.editHeight);
-            client.setTop(client.top() + m_options.editHeight);
+            client.setTop(WinRect::moved(client.top(), m_options.editHeight));
         }
     }
     m_view->widget()->setGeometry(client);

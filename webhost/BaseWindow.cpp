@@ -6,6 +6,9 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
+#include <cmath>
+
 #include "DragHandler.h"
 #include "FrameGeometry.h"
 #include "FrameWidget.h"
@@ -18,8 +21,13 @@ namespace {
 const QString kInitialTitle = QStringLiteral("标题");
 constexpr double kBaseDpi = 96.0;
 
+// Qt's largest widget size (QWIDGETSIZE_MAX); a page may ask for any size, and what lies
+// beyond is held at this, which leaves room for the frame around the view.
+constexpr double kLargestCoordinate = 16777215;
+
 int scaled(int value, double factor) {
-    return qRound(value * factor);
+    return static_cast<int>(
+        std::clamp(std::round(value * factor), -kLargestCoordinate, kLargestCoordinate));
 }
 
 }  // namespace

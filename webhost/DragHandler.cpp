@@ -47,16 +47,20 @@ bool DragHandler::eventFilter(QObject* watched, QEvent* event) {
     if (!target || !m_frame->window() || target->window() != m_frame) {
         return false;
     }
-    auto* mouse = static_cast<QMouseEvent*>(event);
+    // Only the mouse events are QMouseEvents: the cast waits for the type.
     switch (event->type()) {
-        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonPress: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
             return mouse->button() == Qt::LeftButton && onPress(target, mouse->globalPos());
-        case QEvent::MouseMove:
+        }
+        case QEvent::MouseMove: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
             if (m_dragging && (mouse->buttons() & Qt::LeftButton)) {
                 m_frame->move(m_pressWindowPos + mouse->globalPos() - m_pressCursor);
                 return true;
             }
             return false;
+        }
         case QEvent::MouseButtonRelease:
             m_dragging = false;
             return false;

@@ -34,7 +34,7 @@ bool dragAreaContains(const WinRect& area, QPoint pos) {
 }
 
 WinRect dragAreaFromPage(int x, int y, int width, int height) {
-    return WinRect{x, y, x + width, y + height};
+    return WinRect{x, y, WinRect::moved(x, width), WinRect::moved(y, height)};
 }
 
 }  // namespace webhost

@@ -1,13 +1,12 @@
 #include "ProductSettings.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 namespace webhost {
 namespace {
 
 struct Published {
-    QMutex mutex;
+    std::mutex mutex;
     process::ProductSection product;
 };
 
@@ -19,12 +18,12 @@ Published& published() {
 }  // namespace
 
 process::ProductSection productSection() {
-    QMutexLocker lock(&published().mutex);
+    const std::lock_guard<std::mutex> lock(published().mutex);
     return published().product;
 }
 
 void publishProductSection(const process::ProductSection& product) {
-    QMutexLocker lock(&published().mutex);
+    const std::lock_guard<std::mutex> lock(published().mutex);
     published().product = product;
 }
 

@@ -1,9 +1,8 @@
 #include "WindowList.h"
 
-#include <QMutex>
-#include <QMutexLocker>
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 
 namespace webhost::windowList {
 namespace {
@@ -21,7 +20,7 @@ struct Entry {
 
 // Looked up from the UI thread and, through postMessage, checked from workers: one lock.
 struct List {
-    QMutex mutex;
+    std::mutex mutex;
     std::vector<Entry> entries;
 };
 
@@ -40,12 +39,12 @@ WindowHandle allocateHandle() {
 }
 
 void add(WindowHandle handle, MessageTarget* window, const QString& windowClass) {
-    QMutexLocker lock(&list().mutex);
+    const std::lock_guard<std::mutex> lock(list().mutex);
     list().entries.push_back({handle, window, windowClass});
 }
 
 void remove(WindowHandle handle) {
-    QMutexLocker lock(&list().mutex);
+    const std::lock_guard<std::mutex> lock(list().mutex);
     auto& entries = list().entries;
     entries.erase(std::remove_if(entries.begin(), entries.end(),
                                  [handle](const Entry& e) { return e.handle == handle; }),
@@ -53,7 +52,7 @@ void remove(WindowHandle handle) {
 }
 
 MessageTarget* find(WindowHandle handle) {
-    QMutexLocker lock(&list().mutex);
+    const std::lock_guard<std::mutex> lock(list().mutex);
     for (const Entry& e : list().entries) {
         if (e.handle == handle) {
             return e.window;
@@ -67,7 +66,7 @@ bool contains(WindowHandle handle) {
 }
 
 WindowHandle findByClass(const QString& windowClass) {
-    QMutexLocker lock(&list().mutex);
+    const std::lock_guard<std::mutex> lock(list().mutex);
     for (const Entry& e : list().entries) {
         // Class names compare without regard to letter case, as Windows' atoms do.
         if (e.windowClass.compare(windowClass, Qt::CaseInsensitive) == 0) {
@@ -78,7 +77,7 @@ WindowHandle findByClass(const QString& windowClass) {
 }
 
 std::vector<WindowHandle> handles() {
-    QMutexLocker lock(&list().mutex);
+    const std::lock_guard<std::mutex> lock(list().mutex);
     std::vector<WindowHandle> result;
     for (const Entry& e : list().entries) {
         result.push_back(e.handle);

@@ -2,19 +2,42 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QSemaphore>
 #include <QThread>
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
 #include "WindowList.h"
+#include "platform/HandOver.h"
 
 namespace webhost {
 namespace {
 
-// The answer a blocked sender waits for. Released exactly once: by the dispatch, or by the
-// event's destruction when the message is never dispatched (the application is ending).
-struct Reply {
-    QSemaphore done;
-    LResult result = 0;
+// The answer a blocked sender waits for. Given exactly once: by the dispatch, or by the
+// event's destruction when the message is never dispatched (the application is ending). Standard
+// primitives rather than Qt's, so that ThreadSanitizer sees the hand-over of the result.
+class Reply {
+public:
+    void give(LResult result) {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_result = result;
+            m_given = true;
+        }
+        m_changed.notify_one();
+    }
+    LResult wait() {
+        std::unique_lock<std::mutex> guard(m_lock);
+        m_changed.wait(guard, [this] { return m_given; });
+        return m_result;
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    bool m_given = false;
+    LResult m_result = 0;
 };
 
 class MessageEvent : public QEvent {
@@ -30,7 +53,10 @@ public:
           m_message(std::move(message)),
           m_reply(std::move(reply)) {}
 
-    ~MessageEvent() override { answer(0); }
+    ~MessageEvent() override {
+        platform::handOver::taken(this);  // also when Qt deletes it unhandled
+        answer(0);
+    }
 
     void dispatch() {
         MessageTarget* target = windowList::find(m_window);
@@ -40,8 +66,7 @@ public:
 private:
     void answer(LResult result) {
         if (m_reply) {
-            m_reply->result = result;
-            m_reply->done.release();
+            m_reply->give(result);
             m_reply.reset();
         }
     }
@@ -55,6 +80,7 @@ private:
 class MessageQueue : public QObject {
 public:
     bool event(QEvent* event) override {
+        platform::handOver::taken(event);
         if (event->type() == MessageEvent::eventType()) {
             static_cast<MessageEvent*>(event)->dispatch();
             return true;
@@ -97,9 +123,10 @@ bool postMessage(WindowHandle window, unsigned message, WParam wParam, LParam lP
     if (!uiThread() || !windowList::contains(window)) {
         return false;  // the payload goes with this frame
     }
-    QCoreApplication::postEvent(
-        queue(), new MessageEvent(window, makeMessage(message, wParam, lParam, std::move(payload)),
-                                  nullptr));
+    auto* event =
+        new MessageEvent(window, makeMessage(message, wParam, lParam, std::move(payload)), nullptr);
+    platform::handOver::giving(event);
+    QCoreApplication::postEvent(queue(), event);
     return true;
 }
 
@@ -118,9 +145,10 @@ LResult sendMessage(WindowHandle window, unsigned message, WParam wParam, LParam
         return 0;  // as SendMessageW to a window that does not exist: at once
     }
     auto reply = std::make_shared<Reply>();
-    QCoreApplication::postEvent(queue(), new MessageEvent(window, std::move(m), reply));
-    reply->done.acquire();
-    return reply->result;
+    auto* event = new MessageEvent(window, std::move(m), reply);
+    platform::handOver::giving(event);
+    QCoreApplication::postEvent(queue(), event);
+    return reply->wait();
 }
 
 void postQuitMessage(int exitCode) {

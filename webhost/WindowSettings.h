@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
+#include <limits>
+
 namespace webhost {
 
 // A Win32 RECT: right and bottom are one past the last pixel.
@@ -12,10 +15,20 @@ struct WinRect {
     int right = 0;
     int bottom = 0;
 
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
+    // A page may give any corners: a span beyond int's range is held at its end.
+    int width() const { return span(left, right); }
+    int height() const { return span(top, bottom); }
     bool operator==(const WinRect& o) const {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+    static int span(int from, int to) { return saturated(static_cast<long long>(to) - from); }
+    // A corner moved by a page's offset, held within int's range.
+    static int moved(int from, int by) { return saturated(static_cast<long long>(from) + by); }
+
+private:
+    static int saturated(long long value) {
+        return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(),
+                                                      std::numeric_limits<int>::max()));
     }
 };
 

@@ -1,15 +1,15 @@
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "PosixProcesses.h"
+#include "UniqueFd.h"
 
 namespace platform::posix {
 
@@ -29,14 +29,26 @@ struct StatFields {
     std::uint32_t group = 0;
 };
 
-// A process that ends while its file is read makes the read fail (ESRCH), and the file buffer
-// throws that failure whatever the stream's exception mask: it reads as an empty file.
+// What can be read of the file; empty when it cannot be opened. A process may end while its
+// files are read: the read then fails with ESRCH and what came so far is kept. (A stream
+// iterator over an ifstream would throw from the failed read instead.)
 std::string readWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    try {
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::ios_base::failure&) {
-        return std::string();
+    constexpr std::size_t kChunk = 4096;
+    std::string content;
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) {
+        return content;
+    }
+    char buffer[kChunk];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got > 0) {
+            content.append(buffer, static_cast<std::size_t>(got));
+        } else if (got < 0 && errno == EINTR) {
+            continue;
+        } else {
+            return content;
+        }
     }
 }
 

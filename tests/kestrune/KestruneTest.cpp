@@ -6,7 +6,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
 #include <QtTest>
+
+#include <signal.h>
 
 #include "TestMain.h"
 
@@ -15,6 +19,8 @@
 #include "platform/Firewall.h"
 #include "platform/Services.h"
 #include "platform/posix/PosixProcesses.h"
+#include "platform/sim/core/Machine.h"
+#include "platform/sim/core/ProcessPc.h"
 #include "platform/sim/services/ServiceState.h"
 
 namespace svc = platform::svc;
@@ -275,6 +281,40 @@ private slots:
         QCOMPARE(runKestrune(folder->directory(), {"0"}).exitCode, 0);
         QCOMPARE(qint64(serviceRecord(*folder, "Spooler")["lastStopReason"].toDouble()),
                  qint64(0x4004000B));
+    }
+
+    // Killed at any moment of its longest run (every repair in turn), Kestrune leaves each
+    // state document whole: the PC opens with every document passing its facility's check, and
+    // the next run is not held up by anything the killed one left behind (locks, pending states).
+    void killedAtAnyMomentLeavesWholeState() {
+        constexpr int kKills = 12;
+        constexpr int kLatestKillMs = 400;  // a whole run of mode 1000 takes about this long
+        const std::unique_ptr<PcFolder> folder = repairPc({});
+        QVERIFY2(folder->isValid(), qPrintable(folder->error()));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("CORVANTA_MACHINE", folder->directory());
+        environment.insert("KESTRUNE_STOP_TIMEOUT_MS", kShortStopLimitMs);
+        for (int round = 0; round < kKills; ++round) {
+            fillSpoolFolder(spoolFolder(*folder, L"C:\\Windows\\system32\\spool\\PRINTERS"));
+            QProcess kestrune;
+            kestrune.setProcessEnvironment(environment);
+            kestrune.start(QStringLiteral(CORVANTA_KESTRUNE), {"1000"});
+            QVERIFY(kestrune.waitForStarted());
+            QThread::msleep(QRandomGenerator::global()->bounded(0, kLatestKillMs));
+            ::kill(static_cast<pid_t>(kestrune.processId()), SIGKILL);
+            QVERIFY(kestrune.waitForFinished());
+            QString error;
+            QVERIFY2(platform::sim::Machine::open(folder->directory(),
+                                                  platform::sim::registeredFacilities(), error),
+                     qPrintable(QString("after kill %1: %2").arg(round).arg(error)));
+        }
+        // A stop or start the killed run asked for ends by the clock; then the repair runs.
+        int state = 0;
+        int startType = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((spoolerNow(*folder, state, startType),
+                                  state == svc::kRunning || state == svc::kStopped),
+                                 5000);
+        QCOMPARE(runKestrune(folder->directory(), {"0"}).exitCode, 0);
     }
 };
 

@@ -713,8 +713,10 @@ void MainWindowTest::closingWaitsForSearchers() {
 }
 
 void MainWindowTest::cleanupTestCase() {
-    // The view goes before the engine's profile does.
+    // The view goes before the engine's profile does; the change monitor's threads are joined,
+    // as the program does at its end.
     m_window->destroyWindow();
+    PrinterAPI::PrinterMonitor::instance().stop();
     QTest::qWait(200);
 }
 

@@ -95,6 +95,22 @@ private slots:
         }
     }
 
+    // The page may interrupt a scan it has just started, before its thread has run at all (a
+    // busy machine): the interrupt is kept, and the scan ends as interrupted at once.
+    void interruptBeforeTheThreadRunsIsKept() {
+        QVERIFY(setNetwork({adapter(5, "10.0.0.1", "255.255.255.252")}, {}));
+        PrinterSearcherThread searcher(PrinterSearcher::kNetworkPrinters, nullptr);
+        searcher.usbPhase = [](PrinterSearcher& scan) {
+            while (scan.isRunning())
+                QThread::msleep(5);
+        };
+        QSignalSpy finish(&searcher, &PrinterSearcherThread::finish);
+        searcher.state = PrinterSearcher::kInterruptRequested;
+        QVERIFY2(runToEnd(searcher), "the scan did not end");
+        QCOMPARE(finish.count(), 1);
+        QCOMPARE(searcher.state.load(), int(PrinterSearcher::kEndedByInterrupt));
+    }
+
     void interruptDuringUsbPhaseSkipsTheNetwork() {
         QVERIFY(setNetwork({adapter(5, "10.0.0.1", "255.255.255.252")}, {}));
         PrinterSearcherThread searcher(PrinterSearcher::kNetworkPrinters, nullptr);

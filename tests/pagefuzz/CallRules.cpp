@@ -22,6 +22,19 @@ QByteArray safeName(ArgumentMaker& maker) {
     return name.isEmpty() ? QByteArray("f") : name;
 }
 
+// What a long run leaves behind stays bounded, and calls of one family (add, check and delete
+// an entry; write, list and read a file) meet each other's results: most names come from a
+// few that recur, now and then one is new.
+constexpr int kRecurringNames = 16;
+constexpr int kNewNameOneIn = 8;
+
+QByteArray recurringName(ArgumentMaker& maker) {
+    if (maker.oneIn(kNewNameOneIn)) {
+        return safeName(maker);
+    }
+    return "name" + QByteArray::number(maker.below(kRecurringNames));
+}
+
 // Keeps the extra arguments a page may add after the ones that matter.
 QList<JsValue> withExtras(ArgumentMaker& maker, QList<JsValue> args) {
     if (maker.oneIn(3)) {
@@ -34,6 +47,14 @@ QList<JsValue> withExtras(ArgumentMaker& maker, QList<JsValue> args) {
 
 JsValue text(const QByteArray& utf8) {
     return JsValue::string(utf8);
+}
+
+// An entry of the startup list by a recurring name, or now and then anything at all.
+QList<JsValue> startupEntry(ArgumentMaker& maker, const ScratchFolder&) {
+    if (maker.oneIn(kNewNameOneIn)) {
+        return maker.anyArguments();
+    }
+    return withExtras(maker, {text(recurringName(maker)), maker.anyValue()});
 }
 
 // A command line whose program is a file in the scratch folder that does not exist.
@@ -176,9 +197,9 @@ constexpr CallRule kRules[] = {
     {"setForegroundWindow", kOften, nullptr},
     {"loadurl", kOften, nullptr},
     {"shellNotifyIcon", kOften, nullptr},
-    {"addToStartupList", kOften, nullptr},
-    {"checkStartupList", kOften, nullptr},
-    {"deleteFromStartupList", kOften, nullptr},
+    {"addToStartupList", kOften, startupEntry},
+    {"checkStartupList", kOften, startupEntry},
+    {"deleteFromStartupList", kOften, startupEntry},
     {"shellExecute", kSeldom, shellExecute},
     {"createProcessWithReturnedData", kSeldom, commandLine},
     {"createProcessWithReturnedDataAsync", kSeldom, asyncCommandLine},
@@ -208,7 +229,7 @@ constexpr CallRule kRules[] = {
 }  // namespace
 
 QByteArray ScratchFolder::anyPath(ArgumentMaker& maker) const {
-    return path.toUtf8() + "/" + safeName(maker);
+    return path.toUtf8() + "/" + recurringName(maker);
 }
 
 const CallRule* callRule(const QByteArray& name) {

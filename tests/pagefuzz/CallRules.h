@@ -13,7 +13,8 @@
 // gets its rule when it is bound.
 struct ScratchFolder {
     QString path;
-    // A path in the scratch folder: a random name with no way out of the folder.
+    // A path in the scratch folder with no way out of it: mostly one of a few recurring
+    // names, now and then a new one.
     QByteArray anyPath(ArgumentMaker& maker) const;
 };
 

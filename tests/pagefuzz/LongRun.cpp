@@ -10,6 +10,8 @@
 namespace {
 constexpr int kDefaultCalls = 100000;
 constexpr quint32 kDefaultSeed = 16;
+// Calls between two progress lines on stderr.
+constexpr int kBatch = 1000;
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -34,7 +36,15 @@ int main(int argc, char** argv) {
     if (!withoutRule.isEmpty()) {
         out << "bound without a rule (not called): " << withoutRule.join(", ") << "\n";
     }
-    const PageCallFuzzer::Figures figures = fuzzer.run(calls, seed);
+    QTextStream err(stderr);
+    const PageCallFuzzer::Figures figures = fuzzer.run(
+        calls, seed,
+        [&err](const PageCallFuzzer::Batch& batch) {
+            err << batch.callsSoFar << " calls, last " << kBatch << " in " << batch.milliseconds
+                << " ms (cpu " << batch.cpuMilliseconds << " ms), slowest " << batch.slowestCall
+                << " " << batch.slowestMilliseconds << " ms" << Qt::endl;
+        },
+        kBatch);
     fuzzer.close();
     for (auto it = figures.callsByFunction.cbegin(); it != figures.callsByFunction.cend(); ++it) {
         out << qSetFieldWidth(36) << Qt::left << it.key() << qSetFieldWidth(0) << it.value()

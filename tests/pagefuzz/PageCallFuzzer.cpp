@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <ctime>
+
 #include "StandInView.h"
 #include "mainwindow/CommandTable.h"
 #include "mainwindow/MainBlkWindow.h"
@@ -22,6 +24,20 @@ constexpr char kHost[] = "http://fuzz.corvanta.test";
 constexpr int kMaxOpenedWindows = 4;
 // How much of the arguments a failure report shows.
 constexpr int kReportedArgumentBytes = 300;
+
+// The page functions of the startup list: what the calls add to it is removed again after each
+// batch, as a page cleans up after itself. Otherwise the Run key of the PC would only grow over
+// a long run (thousands of names, values of a megabyte), and every later registry access with
+// it.
+constexpr char kAddStartupEntry[] = "addToStartupList";
+constexpr char kDeleteStartupEntry[] = "deleteFromStartupList";
+
+void removeStartupEntries(StandInView& view, QList<JsValue>& names) {
+    for (const JsValue& name : names) {
+        view.call(kDeleteStartupEntry, {name});
+    }
+    names.clear();
+}
 
 QByteArray describe(const QByteArray& name, const QList<JsValue>& args) {
     return name + JsValue::arrayOf(args).toWire().left(kReportedArgumentBytes);
@@ -114,7 +130,8 @@ void PageCallFuzzer::closeOpenedWindows() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-PageCallFuzzer::Figures PageCallFuzzer::run(int calls, quint32 seed) {
+PageCallFuzzer::Figures PageCallFuzzer::run(int calls, quint32 seed, const Progress& progress,
+                                            int batch) {
     Figures figures;
     StandInView* view = mainView();
     if (!view) {
@@ -135,6 +152,11 @@ PageCallFuzzer::Figures PageCallFuzzer::run(int calls, quint32 seed) {
     }
     QElapsedTimer timer;
     timer.start();
+    qint64 batchStart = 0;
+    std::clock_t batchCpuStart = std::clock();
+    Batch current;
+    QElapsedTimer callTimer;
+    QList<JsValue> addedStartupNames;
     const int windowsBefore = liveHandles().size();
     for (int i = 0; i < calls; ++i) {
         // Now and then a window the calls opened gets the call instead of the main window.
@@ -151,12 +173,20 @@ PageCallFuzzer::Figures PageCallFuzzer::run(int calls, quint32 seed) {
         const QList<JsValue> args =
             rule->arguments ? rule->arguments(maker, m_scratch) : maker.anyArguments();
         const int windows = liveHandles().size();
+        callTimer.start();
         target->call(name, args);
+        if (name == kAddStartupEntry && !args.isEmpty()) {
+            addedStartupNames << args.first();
+        }
         ++figures.calls;
         ++figures.callsByFunction[name];
         figures.windowsOpened += qMax(0, liveHandles().size() - windows);
         // What the call started reports through posted messages; they are handled now.
         QCoreApplication::processEvents();
+        if (callTimer.elapsed() > current.slowestMilliseconds) {
+            current.slowestMilliseconds = callTimer.elapsed();
+            current.slowestCall = name;
+        }
         if (!mainView()) {
             figures.failure = QStringLiteral("the main window is gone after ") +
                               QString::fromUtf8(describe(name, args));
@@ -165,8 +195,22 @@ PageCallFuzzer::Figures PageCallFuzzer::run(int calls, quint32 seed) {
         if (liveHandles().size() - windowsBefore > kMaxOpenedWindows) {
             closeOpenedWindows();
         }
+        if (batch > 0 && figures.calls % batch == 0) {
+            removeStartupEntries(*view, addedStartupNames);
+        }
+        if (progress && batch > 0 && figures.calls % batch == 0) {
+            const qint64 now = timer.elapsed();
+            current.callsSoFar = figures.calls;
+            current.milliseconds = now - batchStart;
+            current.cpuMilliseconds = (std::clock() - batchCpuStart) * 1000 / CLOCKS_PER_SEC;
+            progress(current);
+            batchStart = now;
+            batchCpuStart = std::clock();
+            current = Batch();
+        }
     }
     closeOpenedWindows();
+    removeStartupEntries(*view, addedStartupNames);
     figures.milliseconds = timer.elapsed();
     return figures;
 }

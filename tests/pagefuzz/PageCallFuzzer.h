@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 #include "CallRules.h"
@@ -38,7 +39,18 @@ public:
     QStringList functionsWithoutRule() const;
     // Commands of the command table that have a handler but are not bound on the view.
     QStringList tableCommandsNotBound() const;
-    Figures run(int calls, quint32 seed);
+    // Hears after every `batch` calls how long that batch took and its slowest call: a run that
+    // slows down shows it here long before it ends, and which call it is.
+    struct Batch {
+        int callsSoFar = 0;
+        qint64 milliseconds = 0;
+        qint64 cpuMilliseconds = 0;  // of the whole process: what other load on the machine
+                                     // does not change
+        QByteArray slowestCall;
+        qint64 slowestMilliseconds = 0;
+    };
+    using Progress = std::function<void(const Batch& batch)>;
+    Figures run(int calls, quint32 seed, const Progress& progress = {}, int batch = 1000);
     // Closes every window and lets the threads started by the calls report.
     void close();
 

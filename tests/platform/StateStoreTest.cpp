@@ -1,3 +1,4 @@
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -127,6 +128,21 @@ private slots:
             document.insert(sim::StateStore::kChangeCountField, stored);
         }
         QCOMPARE(sim::StateStore::changeCount(document), expected);
+    }
+
+    // A program that asks for the same thing again and again (a restart, an Explorer window)
+    // leaves a record of the latest requests only, oldest first.
+    void requestLogsKeepTheLatest() {
+        QJsonObject document{{"other", 1}};
+        const int asked = sim::StateStore::kLoggedRequests + 50;
+        for (int i = 0; i < asked; ++i) {
+            sim::StateStore::appendToRequestLog(document, "requests", i);
+        }
+        const QJsonArray log = document.value("requests").toArray();
+        QCOMPARE(log.size(), sim::StateStore::kLoggedRequests);
+        QCOMPARE(log.first().toInt(), asked - sim::StateStore::kLoggedRequests);
+        QCOMPARE(log.last().toInt(), asked - 1);
+        QCOMPARE(document.value("other").toInt(), 1);
     }
 
     void killedWriterLeavesWholeState() {

@@ -42,7 +42,8 @@ private slots:
     void writtenBytesReadBack() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("f\u00E9.txt"));
-        const QByteArray text("line 1\r\n\xC3\xA9t\xC3\xA9\n\0end", 20);
+        static const char kBytes[] = "line 1\r\n\xC3\xA9t\xC3\xA9\n\0end";
+        const QByteArray text(kBytes, sizeof kBytes - 1);  // the literal's own end left out
         QVERIFY(process::writeTextToFile(path, text));
         QVERIFY(process::pathFileExists(path));
         QCOMPARE(process::readTextFile(path), text);

@@ -2,7 +2,16 @@
 #include <QtTest>
 
 #include "TestMain.h"
+#include "platform/Sockets.h"
+#include "platform/posix/UniqueFd.h"
 #include "sharing/NetBiosNames.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <thread>
 
 namespace {
 
@@ -33,9 +42,33 @@ std::vector<std::uint8_t> response(const QList<Name>& names, int count = -1, int
     return bytes;
 }
 
+constexpr char kHostAddress[] = "127.0.0.71";
+constexpr char kThirdAddress[] = "127.0.0.72";
+constexpr int kHostWaitMs = 5000;
+
+// A UDP socket on `address` and a port the system picks.
+platform::posix::UniqueFd boundSocket(const char* address, std::uint16_t& port) {
+    platform::posix::UniqueFd socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP));
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    ::inet_pton(AF_INET, address, &local.sin_addr);
+    socklen_t length = sizeof local;
+    if (!socket.valid() ||
+        ::bind(socket.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        ::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+        return platform::posix::UniqueFd();
+    }
+    port = ntohs(local.sin_port);
+    return socket;
+}
+
+// Who answers the query the host received, in this order.
+enum Sender { kThirdHost, kHostFromAnotherPort, kHost };
+
 }  // namespace
 
 Q_DECLARE_METATYPE(std::vector<std::uint8_t>)
+Q_DECLARE_METATYPE(QList<Sender>)
 
 class NetBiosNamesTest : public QObject {
     Q_OBJECT
@@ -111,6 +144,66 @@ private slots:
         QCOMPARE(sharing::parseNodeStatus(answer, names), usable);
         QCOMPARE(QString::fromStdString(names.deviceName), deviceName);
         QCOMPARE(QString::fromStdString(names.group), group);
+    }
+
+    // The query's socket is connected to the host: an answer from any other address or port
+    // (a third host on the LAN, a spoofer) is never read as the host's.
+    void answersFromElsewhereAreNotTheHosts_data() {
+        QTest::addColumn<QList<Sender>>("senders");
+        QTest::addColumn<int>("error");
+        QTest::newRow("a third address only: timed out")
+            << QList<Sender>{kThirdHost} << platform::sockets::kWsaTimedOut;
+        QTest::newRow("the host's address from another port: timed out")
+            << QList<Sender>{kHostFromAnotherPort} << platform::sockets::kWsaTimedOut;
+        QTest::newRow("a third address, then the host: the host's answer")
+            << QList<Sender>{kThirdHost, kHostFromAnotherPort, kHost} << 0;
+    }
+
+    void answersFromElsewhereAreNotTheHosts() {
+        QFETCH(QList<Sender>, senders);
+        QFETCH(int, error);
+        std::uint16_t hostPort = 0, otherPort = 0, thirdPort = 0;
+        const platform::posix::UniqueFd host = boundSocket(kHostAddress, hostPort);
+        const platform::posix::UniqueFd other = boundSocket(kHostAddress, otherPort);
+        const platform::posix::UniqueFd third = boundSocket(kThirdAddress, thirdPort);
+        QVERIFY(host.valid() && other.valid() && third.valid());
+        const Name hostName{"REALHOST", 0x00, kUnique};
+        const Name spoofed{"SPOOFED", 0x00, kUnique};
+        const std::vector<std::uint8_t> hostAnswer = response({hostName});
+        const std::vector<std::uint8_t> spoofedAnswer = response({spoofed});
+
+        std::thread answering([&] {
+            pollfd ready{host.get(), POLLIN, 0};
+            if (::poll(&ready, 1, kHostWaitMs) != 1) {
+                return;
+            }
+            std::uint8_t request[512];
+            sockaddr_in client{};
+            socklen_t length = sizeof client;
+            if (::recvfrom(host.get(), request, sizeof request, 0,
+                           reinterpret_cast<sockaddr*>(&client), &length) <= 0) {
+                return;
+            }
+            for (const Sender sender : senders) {
+                const int from = sender == kThirdHost             ? third.get()
+                                 : sender == kHostFromAnotherPort ? other.get()
+                                                                  : host.get();
+                const std::vector<std::uint8_t>& bytes =
+                    sender == kHost ? hostAnswer : spoofedAnswer;
+                ::sendto(from, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&client),
+                         length);
+            }
+        });
+        std::vector<std::uint8_t> reply;
+        const int result = platform::sockets::exchangeDatagram(
+            platform::sockets::parseAddress(kHostAddress), hostPort, sharing::nodeStatusRequest(),
+            sharing::kNetBiosTimeoutMs, 1024, reply);
+        answering.join();
+        QCOMPARE(result, error);
+        sharing::NetBiosNames names;
+        sharing::parseNodeStatus(reply, names);
+        QCOMPARE(QString::fromStdString(names.deviceName),
+                 error == 0 ? QString("REALHOST") : QString());
     }
 };
 

@@ -11,7 +11,6 @@ namespace webhost::startup {
 
 namespace {
 
-constexpr const char* kFlagsVariable = "QTWEBENGINE_CHROMIUM_FLAGS";
 constexpr const char* kProcessPathVariable = "QTWEBENGINEPROCESS_PATH";
 constexpr const char* kResourcesPathVariable = "QTWEBENGINE_RESOURCES_PATH";
 constexpr const char* kDisableSandboxVariable = "QTWEBENGINE_DISABLE_SANDBOX";

@@ -40,7 +40,7 @@ struct Profile {
     QMap<QString, QJsonObject> documents;  // by facility
 };
 
-constexpr QLatin1String kDefaultProfileName{"win10"};
+inline const QLatin1String kDefaultProfileName{"win10"};
 
 QStringList bundledProfileNames();
 // A bundled profile's name, or else a file's path.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QSaveFile>
@@ -174,6 +175,16 @@ void StateStore::replaceKeepingChangeCount(QJsonObject& document, QJsonObject re
         replacement.insert(kChangeCountField, count);
     }
     document = std::move(replacement);
+}
+
+void StateStore::appendToRequestLog(QJsonObject& document, const QString& field,
+                                    const QJsonValue& entry) {
+    QJsonArray log = document.value(field).toArray();
+    log.append(entry);
+    while (log.size() > kLoggedRequests) {
+        log.removeFirst();
+    }
+    document.insert(field, log);
 }
 
 }  // namespace platform::sim

@@ -41,7 +41,15 @@ public:
     // Inside an update: `document` becomes `replacement`, keeping the change count it had.
     static void replaceKeepingChangeCount(QJsonObject& document, QJsonObject replacement);
 
-    static constexpr QLatin1String kChangeCountField{"changeCount"};
+    // Inside an update: appends `entry` to the array `field`, a record of what programs asked
+    // the PC for (restarts, Explorer windows, printer dialogs). Only the latest kLoggedRequests
+    // are kept, so that a program asking again and again does not make every later read of
+    // the document slower.
+    static void appendToRequestLog(QJsonObject& document, const QString& field,
+                                   const QJsonValue& entry);
+
+    static inline const QLatin1String kChangeCountField{"changeCount"};
+    static constexpr int kLoggedRequests = 100;
 
 private:
     bool writeDocument(const QString& facility, const QJsonObject& document, QString& error);

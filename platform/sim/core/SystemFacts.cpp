@@ -182,9 +182,7 @@ bool recordRestartRequest(StateStore& store, std::uint32_t flags, std::uint32_t 
     return store.update(
         kSystemFacility,
         [&request](QJsonObject& document) {
-            QJsonArray requests = document.value(QLatin1String(kRestartRequestsField)).toArray();
-            requests.append(request);
-            document.insert(QLatin1String(kRestartRequestsField), requests);
+            StateStore::appendToRequestLog(document, QLatin1String(kRestartRequestsField), request);
             return true;
         },
         error);

@@ -25,7 +25,7 @@ struct SystemFacts {
     std::uint16_t uiLanguage = 0x0409;
 };
 
-constexpr QLatin1String kSystemFacility{"system"};
+inline const QLatin1String kSystemFacility{"system"};
 
 bool systemFactsFromJson(const QJsonObject& object, const QString& path, SystemFacts& facts,
                          QString& error);
@@ -35,7 +35,7 @@ QJsonObject systemFactsToJson(const SystemFacts& facts);
 bool readSystemFacts(const StateStore& store, SystemFacts& facts, QString& error);
 
 // Appends {flags, reason, time} to the document's "restartRequests": the simulated PC does not
-// restart, it remembers that it was asked to.
+// restart, it remembers that it was asked to (the latest 100 requests).
 bool recordRestartRequest(StateStore& store, std::uint32_t flags, std::uint32_t reason,
                           QString& error);
 

@@ -8,7 +8,7 @@
 
 namespace platform::sim {
 
-constexpr QLatin1String kRegistryFacility{"registry"};
+inline const QLatin1String kRegistryFacility{"registry"};
 
 // The "registry" state document: {"changeCount": n, "keys": {...}, "access": {...}}.
 bool readRegistryDocument(const QJsonObject& document, RegistryData& data, QString& error);

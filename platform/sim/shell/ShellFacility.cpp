@@ -9,6 +9,7 @@
 #include "platform/sim/core/ProcessPc.h"
 #include "platform/sim/core/SimLogging.h"
 #include "platform/sim/core/SimulatedPc.h"
+#include "platform/sim/core/StateStore.h"
 #include "platform/sim/core/SystemFacts.h"
 #include "platform/sim/shell/SimProcesses.h"
 
@@ -33,9 +34,8 @@ int runExplorer(const QStringList& arguments, SimulatedPc& pc, ProgramIo io) {
     const bool recorded = pc.machine().store().update(
         kShellFacility,
         [&arguments](QJsonObject& document) {
-            QJsonArray requests = document.value(kExplorerRequests).toArray();
-            requests.append(arguments.join(QLatin1Char(' ')));
-            document.insert(kExplorerRequests, requests);
+            StateStore::appendToRequestLog(document, kExplorerRequests,
+                                           arguments.join(QLatin1Char(' ')));
             return true;
         },
         error);

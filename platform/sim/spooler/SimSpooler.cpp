@@ -102,7 +102,10 @@ public:
             return win32::kRpcServerUnavailable;
         }
         std::unordered_map<int, std::uint32_t> jobCounts;
-        for (const SpoolJob& job : *m_reader->jobs()) {
+        // Held for the loop: a range-for over *jobs() would let the list go at once, and another
+        // thread's read of the spool folder may replace it in the index meanwhile.
+        const std::shared_ptr<const std::vector<SpoolJob>> jobs = m_reader->jobs();
+        for (const SpoolJob& job : *jobs) {
             ++jobCounts[job.queueId];
         }
         for (const QueueEntry& queue : snapshot->queues) {

@@ -26,48 +26,48 @@
 // "\\server\queue". Jobs are not kept here but as files in the spool folder (JobFiles.h).
 namespace platform::sim::spooler {
 
-constexpr QLatin1String kSpoolerFacility{"spooler"};
+inline const QLatin1String kSpoolerFacility{"spooler"};
 
 namespace key {
-constexpr QLatin1String kRunning{"spoolerRunning"};
-constexpr QLatin1String kNextQueueId{"nextQueueId"};
-constexpr QLatin1String kNextJobId{"nextJobId"};
-constexpr QLatin1String kDefaultPrinter{"defaultPrinter"};
-constexpr QLatin1String kDrivers{"drivers"};
-constexpr QLatin1String kQueues{"queues"};
-constexpr QLatin1String kJobsToSpool{"jobsToSpool"};
-constexpr QLatin1String kUiRequests{"uiRequests"};
-constexpr QLatin1String kId{"id"};
-constexpr QLatin1String kName{"name"};
-constexpr QLatin1String kServer{"server"};
-constexpr QLatin1String kShareName{"shareName"};
-constexpr QLatin1String kPort{"port"};
-constexpr QLatin1String kDriver{"driver"};
-constexpr QLatin1String kComment{"comment"};
-constexpr QLatin1String kLocation{"location"};
-constexpr QLatin1String kSepFile{"sepFile"};
-constexpr QLatin1String kPrintProcessor{"printProcessor"};
-constexpr QLatin1String kDataType{"dataType"};
-constexpr QLatin1String kParameters{"parameters"};
-constexpr QLatin1String kAttributes{"attributes"};
-constexpr QLatin1String kPriority{"priority"};
-constexpr QLatin1String kDefaultPriority{"defaultPriority"};
-constexpr QLatin1String kStartTime{"startTime"};
-constexpr QLatin1String kUntilTime{"untilTime"};
-constexpr QLatin1String kStatus{"status"};
-constexpr QLatin1String kAveragePpm{"averagePPM"};
-constexpr QLatin1String kDevMode{"devMode"};
-constexpr QLatin1String kFields{"fields"};
-constexpr QLatin1String kPrintQuality{"printQuality"};
-constexpr QLatin1String kYResolution{"yResolution"};
-constexpr QLatin1String kDuplex{"duplex"};
-constexpr QLatin1String kColor{"color"};
-constexpr QLatin1String kCapabilities{"capabilities"};
-constexpr QLatin1String kResolutions{"resolutions"};
-constexpr QLatin1String kPagesPerMinute{"pagesPerMinute"};
-constexpr QLatin1String kAccess{"access"};
-constexpr QLatin1String kAccessUseOnly{"use"};
-constexpr QLatin1String kAccessFull{"full"};
+inline const QLatin1String kRunning{"spoolerRunning"};
+inline const QLatin1String kNextQueueId{"nextQueueId"};
+inline const QLatin1String kNextJobId{"nextJobId"};
+inline const QLatin1String kDefaultPrinter{"defaultPrinter"};
+inline const QLatin1String kDrivers{"drivers"};
+inline const QLatin1String kQueues{"queues"};
+inline const QLatin1String kJobsToSpool{"jobsToSpool"};
+inline const QLatin1String kUiRequests{"uiRequests"};
+inline const QLatin1String kId{"id"};
+inline const QLatin1String kName{"name"};
+inline const QLatin1String kServer{"server"};
+inline const QLatin1String kShareName{"shareName"};
+inline const QLatin1String kPort{"port"};
+inline const QLatin1String kDriver{"driver"};
+inline const QLatin1String kComment{"comment"};
+inline const QLatin1String kLocation{"location"};
+inline const QLatin1String kSepFile{"sepFile"};
+inline const QLatin1String kPrintProcessor{"printProcessor"};
+inline const QLatin1String kDataType{"dataType"};
+inline const QLatin1String kParameters{"parameters"};
+inline const QLatin1String kAttributes{"attributes"};
+inline const QLatin1String kPriority{"priority"};
+inline const QLatin1String kDefaultPriority{"defaultPriority"};
+inline const QLatin1String kStartTime{"startTime"};
+inline const QLatin1String kUntilTime{"untilTime"};
+inline const QLatin1String kStatus{"status"};
+inline const QLatin1String kAveragePpm{"averagePPM"};
+inline const QLatin1String kDevMode{"devMode"};
+inline const QLatin1String kFields{"fields"};
+inline const QLatin1String kPrintQuality{"printQuality"};
+inline const QLatin1String kYResolution{"yResolution"};
+inline const QLatin1String kDuplex{"duplex"};
+inline const QLatin1String kColor{"color"};
+inline const QLatin1String kCapabilities{"capabilities"};
+inline const QLatin1String kResolutions{"resolutions"};
+inline const QLatin1String kPagesPerMinute{"pagesPerMinute"};
+inline const QLatin1String kAccess{"access"};
+inline const QLatin1String kAccessUseOnly{"use"};
+inline const QLatin1String kAccessFull{"full"};
 }  // namespace key
 
 struct QueueCapabilities {

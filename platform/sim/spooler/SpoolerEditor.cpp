@@ -4,6 +4,7 @@
 #include "platform/Registry.h"
 #include "platform/sim/core/SimulatedPc.h"
 #include "platform/sim/core/StateErrors.h"
+#include "platform/sim/core/StateStore.h"
 #include "platform/sim/spooler/SimSpooler.h"
 
 #include <QDateTime>
@@ -386,11 +387,10 @@ win32::Error SpoolerEditor::setRunning(bool running) {
 
 win32::Error SpoolerEditor::recordUiRequest(const QString& program, const QStringList& arguments) {
     return update([&](QJsonObject& document) {
-        QJsonArray requests = document.value(key::kUiRequests).toArray();
-        requests.append(
+        StateStore::appendToRequestLog(
+            document, key::kUiRequests,
             QJsonObject{{QStringLiteral("program"), program},
                         {QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)}});
-        document.insert(key::kUiRequests, requests);
         return win32::kSuccess;
     });
 }

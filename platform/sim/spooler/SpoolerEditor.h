@@ -69,7 +69,7 @@ public:
     win32::Error removeConnection(const QString& name);
     win32::Error setRunning(bool running);
 
-    // Appends {"program", "arguments"} to the document's "uiRequests".
+    // Appends {"program", "arguments"} to the document's "uiRequests" (the latest 100 kept).
     win32::Error recordUiRequest(const QString& program, const QStringList& arguments);
 
     // Writes the jobs a profile describes ("jobsToSpool") into the spool folder, once.

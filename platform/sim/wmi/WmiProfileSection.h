@@ -24,7 +24,7 @@ namespace platform::sim {
 // With "host", the operating-system class still comes from the profile.
 ProfileSection wmiProfileSection();
 
-constexpr QLatin1String kWmiFacility{"wmi"};
+inline const QLatin1String kWmiFacility{"wmi"};
 
 // The model a WMI state document describes; host hardware is read when its source says so.
 WmiModel wmiModelFromDocument(const QJsonObject& document);
