@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Corvanta builds and tests with. Safe to run again: it only
-# calls apt-get when something is missing.
+# Installs the Debian packages Corvanta builds and tests with, or the packages given as
+# arguments instead. Safe to run again: it only calls apt-get when something is missing.
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ ${#packages[@]} -gt 0 ] || packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qtbase5-dev qtwebengine5-dev libqt5webengine5 qtwebengine5-dev-tools
   libsnmp-dev libcpp-httplib-dev libsmbclient-dev

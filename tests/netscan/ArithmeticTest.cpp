@@ -47,6 +47,7 @@ private slots:
         QCOMPARE(QString::fromStdString(platform::formatIpv4(value)), address);
     }
 
+    // Parsing only: no address here is ever sent anything.
     void parsesOnlyDottedQuads_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("parses");
