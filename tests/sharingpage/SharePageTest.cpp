@@ -135,13 +135,19 @@ private slots:
     void laterQuerySupersedesTheEarlier() {
         run("(queryShareEnvAsync(0), queryShareEnvAsync(0))");
         QList<PageCall> calls = waitFor("queryResult", 30000);
-        QVERIFY2(calls.size() == 12 || calls.size() == 13, QByteArray::number(calls.size()));
-        if (calls.size() == 13) {
-            QCOMPARE(calls.first().args, QByteArray("[1,11,0]"));
+        // The first worker runs while the page makes its second call: on a loaded machine it
+        // may report a step or more before it is superseded, always from its first step on.
+        QVERIFY2(calls.size() >= 12, QByteArray::number(calls.size()));
+        const int earlier = calls.size() - 12;
+        for (int step = 1; step <= earlier; ++step) {
+            QCOMPARE(calls.first().name, QByteArray("queryProgress"));
+            QVERIFY(calls.first().args.startsWith('[' + QByteArray::number(step) + ",11,"));
             calls.removeFirst();
         }
-        for (int step = 1; step <= 11; ++step)
+        for (int step = 1; step <= 11; ++step) {
             QCOMPARE(calls[step - 1].name, QByteArray("queryProgress"));
+            QVERIFY(calls[step - 1].args.startsWith('[' + QByteArray::number(step) + ",11,"));
+        }
         QCOMPARE(calls.last().args, QByteArray("[[0,0,2,0,0,1,1,0,0,0,1]]"));
         QTest::qWait(1000);
         QVERIFY(m_window->calls.isEmpty());
