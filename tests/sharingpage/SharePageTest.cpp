@@ -112,15 +112,16 @@ private slots:
         waitFor("resetResult", 60000);
     }
 
-    // Ended at once: the worker finishes the check under way, and the page hears no more than
-    // what was reported before the end reached the window: never the result. (Page calls run
-    // in the page after the message that makes them, so an end sent from inside a progress
-    // callback may meet reports already made; an end in the same turn as the start may not.)
+    // Ended at once: the worker goes on to its end, and the page hears only what the window
+    // handled before the end reached it: the first steps in order, never the last or the
+    // result. (The end is a second page call; while it travels, the window goes on handling
+    // the worker's reports, each a round trip, and how many fit in depends on the machine's
+    // load: four were seen on a busy one.)
     void endQueryDuringCheckMutesTheRest() {
         run("(queryShareEnvAsync(0), endQueryShareEnv(0))");
         QTest::qWait(1500);
         const QList<QByteArray> heard = names(m_window->calls);
-        QVERIFY2(heard.size() <= 2, heard.join(' ').constData());
+        QVERIFY2(heard.size() < 11, heard.join(' ').constData());
         for (int i = 0; i < heard.size(); ++i) {
             QCOMPARE(heard[i], QByteArray("queryProgress"));
             QVERIFY(m_window->calls[i].args.startsWith('[' + QByteArray::number(i + 1) + ','));
