@@ -66,37 +66,55 @@ qt_for_windows() {
       step "unpacking the prebuilt Qt for mingw-w64 into $cache" >&2
       tar -xJf "$prebuilt" -C "$cache"
     else
-      build_qt_from_source "$dir" >&2
+      build_qt_from_source "$dir" >&2 || return 1
     fi
   fi
   echo "$dir"
+}
+
+# apt-get source needs source entries; where there are none, they are added beside the binary
+# ones of the same suites, in both of apt's formats (one-line .list files; deb822 .sources, as
+# Debian 12 installs by default). Files that are missing are passed over: under pipefail a sed
+# that cannot open one would end the script.
+add_source_entries() {
+  local apt=/etc/apt
+  if grep -rqsE '^(deb-src[[:space:]]|Types:.*[[:space:]]deb-src)' "$apt/sources.list" \
+    "$apt/sources.list.d/"; then
+    return 0
+  fi
+  local list
+  for list in "$apt/sources.list" "$apt"/sources.list.d/*.list; do
+    if [ -f "$list" ]; then sed -n 's/^deb /deb-src /p' "$list"; fi
+  done | $sudo tee "$apt/sources.list.d/corvanta-deb-src.list" >/dev/null
+  if [ -f "$apt/sources.list.d/debian.sources" ]; then
+    sed 's/^Types: deb$/Types: deb-src/' "$apt/sources.list.d/debian.sources" |
+      $sudo tee "$apt/sources.list.d/corvanta-deb-src.sources" >/dev/null
+  fi
+  $sudo apt-get update -q >/dev/null
 }
 
 build_qt_from_source() {
   local prefix=$1 work=$cache/qtbase-source
   step "building Qt 5.15 for mingw-w64 from Debian's source package (once, about 30 minutes)"
   install_packages dpkg-dev perl python3
-  if ! grep -rqs '^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    # Source entries beside the binary ones of the same suites.
-    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-      $sudo tee /etc/apt/sources.list.d/corvanta-deb-src.list >/dev/null
-    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-        $sudo tee /etc/apt/sources.list.d/corvanta-deb-src.sources >/dev/null
-    fi
-    $sudo apt-get update -q >/dev/null
-  fi
+  add_source_entries
   rm -rf "$work" && mkdir -p "$work"
   (cd "$work" && apt-get source -q qtbase-opensource-src >/dev/null)
   local source
   source=$(find "$work" -maxdepth 1 -type d -name 'qtbase-opensource-src-*' | head -1)
   mkdir -p "$work/build"
-  (cd "$work/build" &&
+  # Qt's own compiler warnings run to thousands of lines: they go to the log, shown on failure.
+  local log=$cache/qtbase-build.log
+  if ! (cd "$work/build" &&
     "$source/configure" -xplatform win32-g++ -device-option CROSS_COMPILE=i686-w64-mingw32- \
       -prefix "$prefix" -opensource -confirm-license -release -nomake examples -nomake tests \
       -no-opengl -no-dbus -no-icu -qt-zlib -qt-libpng -qt-libjpeg -qt-freetype -qt-pcre \
-      -qt-harfbuzz -no-openssl -no-sql-sqlite -no-feature-tabletevent >/dev/null &&
-    make -j"$jobs" >/dev/null && make install >/dev/null)
+      -qt-harfbuzz -no-openssl -no-sql-sqlite -no-feature-tabletevent &&
+    make -j"$jobs" && make install) >"$log" 2>&1; then
+    echo "Building Qt for mingw-w64 failed; the end of $log:"
+    tail -n 40 "$log"
+    return 1
+  fi
   rm -rf "$work"
 }
 
